@@ -1,0 +1,38 @@
+# Parlora: `make run`, `make test`, `make bench`. Each installs missing Debian packages,
+# configures and builds first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_WERROR=ON
+
+.PHONY: deps configure build run test bench fuzz clean
+
+deps:
+	@scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -x $(BUILD)/parlora ]; then $(BUILD)/parlora; \
+	else echo "Parlora's windows are not built yet: only the speech engine and its tests exist."; fi
+
+test: build
+	@QT_QPA_PLATFORM=offscreen scripts/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j 2
+
+bench: build
+	@scripts/with-pulse.sh scripts/run-benchmarks.sh $(BUILD)
+
+# Runs the markup reader's fuzzer (ASan + UBSan, clang) for FUZZ_SECONDS seconds.
+FUZZ_SECONDS ?= 600
+fuzz: deps
+	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DPARLORA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_markup
+	@mkdir -p fuzz/corpus-run && cp -n fuzz/corpus/* fuzz/corpus-run/ 2>/dev/null || true
+	@build-fuzz/fuzz/fuzz_markup -max_total_time=$(FUZZ_SECONDS) -max_len=4096 fuzz/corpus-run fuzz/corpus
+
+clean:
+	rm -rf $(BUILD) build-fuzz

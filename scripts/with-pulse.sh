@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs a command with a PulseAudio server that has a null sink. A private server is started
+# (and stopped afterwards) when pulseaudio is installed and none is reachable.
+set -u
+if ! command -v pulseaudio >/dev/null 2>&1 || pactl info >/dev/null 2>&1; then
+  exec "$@"
+fi
+dir=$(mktemp -d /tmp/parlora-pulse.XXXXXX)
+export XDG_RUNTIME_DIR="$dir" PULSE_RUNTIME_PATH="$dir" HOME="${HOME:-$dir}"
+export PULSE_SERVER="unix:$dir/native"
+pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  -L "module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
+  -L "module-null-sink sink_name=parlora_null sink_properties=device.description=Parlora_Null_Output" \
+  -L "module-always-sink" >"$dir/log" 2>&1 &
+pid=$!
+for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl set-default-sink parlora_null >/dev/null 2>&1 || true
+"$@"
+rc=$?
+kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+rm -rf "$dir"
+exit $rc
