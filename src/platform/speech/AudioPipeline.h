@@ -1,0 +1,39 @@
+#pragma once
+
+#include "PcmFormat.h"
+
+#include <QtGlobal>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+struct SRC_STATE_tag;
+
+// Turns the synthesiser's 16-bit mono samples into frames of a stream's format: volume gain,
+// sample-rate conversion (libsamplerate, skipped when the rates agree) and channel layout.
+// Output frames are interleaved 16-bit; 8-bit streams narrow them when they store them.
+class AudioPipeline {
+public:
+    AudioPipeline(int inputRate, PcmFormat output);
+    ~AudioPipeline();
+    AudioPipeline(const AudioPipeline&) = delete;
+    AudioPipeline& operator=(const AudioPipeline&) = delete;
+
+    std::vector<int16_t> process(std::span<const int16_t> samples, double gain);
+    // Ends a run of input (a chunk): returns the converter's remaining frames and resets it.
+    std::vector<int16_t> flush();
+    // The output frame that corresponds to an input sample counted from the start of the run.
+    qint64 outputFrame(qint64 inputSample) const;
+    const PcmFormat& format() const { return m_output; }
+
+private:
+    std::vector<int16_t> convert(std::span<const float> mono) const;
+    std::vector<int16_t> resample(std::span<const float> mono, bool endOfInput);
+
+    int m_inputRate;
+    PcmFormat m_output;
+    double m_ratio;
+    SRC_STATE_tag* m_resampler = nullptr;
+    std::vector<float> m_in;
+    std::vector<float> m_out;
+};
