@@ -25,11 +25,11 @@ int ChunkEventMapper::bookmarkId(const QString& name)
 void ChunkEventMapper::hold(qint64 sample, SpeechEvent event)
 {
     event.stream = m_stream;
-    // Keep samples in order; the synthesiser's events only rarely arrive behind one another.
-    auto at = std::upper_bound(
+    // Keep samples in order: audio levels are computed behind the synthesiser's own events.
+    const auto at = std::upper_bound(
         m_held.begin(), m_held.end(), sample, [](qint64 s, const Held& h) { return s < h.sample; });
     if (m_pendingPhoneme >= 0 && at - m_held.begin() <= m_pendingPhoneme)
-        at = m_held.begin() + m_pendingPhoneme + 2; // never ahead of the waiting phoneme and its viseme
+        ++m_pendingPhoneme;
     m_held.insert(at, { sample, std::move(event) });
 }
 

@@ -26,7 +26,9 @@ bool sameVoice(const MarkupState& a, const MarkupState& b)
 
 bool isWordCharacter(QChar ch)
 {
-    return ch.isLetterOrNumber() || ch.isMark() || ch.isSurrogate();
+    // Symbols such as & % $ @ are read out as words.
+    return ch.isLetterOrNumber() || ch.isMark() || ch.isSurrogate() || ch.isSymbol()
+        || QStringView(u"&@#%").contains(ch);
 }
 
 QString percent(double factor)

@@ -213,7 +213,7 @@ bool SpeechWorker::renderChunk(
         for (size_t i = 0; i < samples.size(); ++i) {
             const qint64 at = delivered + static_cast<qint64>(i);
             if (at % levelWindow == 0 && at > 0) {
-                mapper.addLevel(at - levelWindow, std::min(100, peak * 100 / 32768));
+                mapper.addLevel(at, std::min(100, peak * 100 / 32768));
                 peak = 0;
             }
             peak = std::max(peak, static_cast<int>(std::abs(samples[i] * gain)));
@@ -227,6 +227,6 @@ bool SpeechWorker::renderChunk(
     if (!ok || !write(pipeline.flush()))
         return false;
     if (delivered % levelWindow != 0)
-        mapper.addLevel(delivered - delivered % levelWindow, std::min(100, peak * 100 / 32768));
+        mapper.addLevel(delivered, std::min(100, peak * 100 / 32768));
     return push(mapper.finish(delivered), job, deviceBase);
 }

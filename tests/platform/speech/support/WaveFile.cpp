@@ -1,0 +1,33 @@
+#include "WaveFile.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+WaveFile WaveFile::read(const QString& path)
+{
+    WaveFile wave;
+    SF_INFO info {};
+    SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
+    if (!file)
+        return wave;
+    wave.ok = true;
+    wave.sampleRate = info.samplerate;
+    wave.channels = info.channels;
+    wave.subtype = info.format & SF_FORMAT_SUBMASK;
+    wave.container = info.format & SF_FORMAT_TYPEMASK;
+    wave.frames = info.frames;
+    wave.samples.resize(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_short(file, wave.samples.data(), info.frames);
+    sf_close(file);
+    return wave;
+}
+
+int WaveFile::peak() const
+{
+    int p = 0;
+    for (const short s : samples)
+        p = std::max(p, std::abs(int(s)));
+    return p;
+}

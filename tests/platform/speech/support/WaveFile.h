@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+// A wave file read back through libsndfile.
+struct WaveFile {
+    bool ok = false;
+    int sampleRate = 0;
+    int channels = 0;
+    int subtype = 0; // SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, ...
+    int container = 0; // SF_FORMAT_WAV
+    qint64 frames = 0;
+    std::vector<short> samples; // interleaved
+
+    static WaveFile read(const QString& path);
+    double seconds() const { return sampleRate ? double(frames) / sampleRate : 0; }
+    int peak() const;
+};
