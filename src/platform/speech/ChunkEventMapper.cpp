@@ -133,7 +133,7 @@ void ChunkEventMapper::resolvePhoneme(qint64 nextSample, short nextId, int nextV
         return;
     Held& p = m_held[static_cast<size_t>(m_pendingPhoneme)];
     Held& v = m_held[static_cast<size_t>(m_pendingPhoneme + 1)];
-    const int ms = static_cast<int>(std::max<qint64>(0, nextSample - p.sample) * 1000 / m_sampleRate);
+    const int ms = static_cast<int>((std::max<qint64>(0, nextSample - p.sample) * 1000 + m_sampleRate / 2) / m_sampleRate);
     p.event.a = ms;
     p.event.b = nextId;
     v.event.a = ms;
