@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng espeak-ng-data
-  libsamplerate0-dev libsndfile1-dev libbenchmark-dev
+  libsamplerate0-dev libsndfile1-dev libsonic-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang
 )
 missing=()

@@ -3,15 +3,23 @@
 #include "PlatformError.h"
 
 #include <samplerate.h>
+#include <sonic.h>
 
 #include <algorithm>
 #include <cmath>
 
-AudioPipeline::AudioPipeline(int inputRate, PcmFormat output)
+AudioPipeline::AudioPipeline(int inputRate, PcmFormat output, double speed)
     : m_inputRate(inputRate)
     , m_output(output)
     , m_ratio(static_cast<double>(output.sampleRate) / inputRate)
+    , m_speed(speed)
 {
+    if (speed != 1.0) {
+        m_stretcher = sonicCreateStream(inputRate, 1);
+        if (!m_stretcher)
+            throw PlatformError(QStringLiteral("The time stretcher could not start."));
+        sonicSetSpeed(m_stretcher, static_cast<float>(speed));
+    }
     if (output.sampleRate != inputRate) {
         int error = 0;
         m_resampler = src_new(SRC_SINC_FASTEST, 1, &error);
@@ -24,27 +32,46 @@ AudioPipeline::~AudioPipeline()
 {
     if (m_resampler)
         src_delete(m_resampler);
+    if (m_stretcher)
+        sonicDestroyStream(m_stretcher);
 }
 
-qint64 AudioPipeline::outputFrame(qint64 inputSample) const { return std::llround(inputSample * m_ratio); }
+qint64 AudioPipeline::outputFrame(qint64 inputSample) const { return std::llround(inputSample * m_ratio / m_speed); }
 
 std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, double gain)
 {
     const auto scale = static_cast<float>(gain / 32768.0);
     m_in.resize(samples.size());
     std::transform(samples.begin(), samples.end(), m_in.begin(), [scale](int16_t s) { return s * scale; });
-    if (!m_resampler)
-        return convert(m_in);
-    return resample(m_in, false);
+    return output(stretch(m_in, false), false);
 }
 
 std::vector<int16_t> AudioPipeline::flush()
 {
-    if (!m_resampler)
-        return {};
-    std::vector<int16_t> tail = resample({}, true);
-    src_reset(m_resampler);
+    std::vector<int16_t> tail = output(stretch({}, true), true);
+    if (m_resampler)
+        src_reset(m_resampler);
     return tail;
+}
+
+std::vector<int16_t> AudioPipeline::output(std::span<const float> mono, bool endOfInput)
+{
+    if (!m_resampler)
+        return convert(mono);
+    return resample(mono, endOfInput);
+}
+
+std::span<const float> AudioPipeline::stretch(std::span<const float> mono, bool endOfInput)
+{
+    if (!m_stretcher)
+        return mono;
+    if (!mono.empty())
+        sonicWriteFloatToStream(m_stretcher, const_cast<float*>(mono.data()), static_cast<int>(mono.size()));
+    if (endOfInput)
+        sonicFlushStream(m_stretcher);
+    m_stretched.resize(static_cast<size_t>(sonicSamplesAvailable(m_stretcher)));
+    const int read = sonicReadFloatFromStream(m_stretcher, m_stretched.data(), static_cast<int>(m_stretched.size()));
+    return std::span<const float>(m_stretched.data(), static_cast<size_t>(std::max(0, read)));
 }
 
 std::vector<int16_t> AudioPipeline::resample(std::span<const float> mono, bool endOfInput)

@@ -8,13 +8,16 @@
 #include <vector>
 
 struct SRC_STATE_tag;
+struct sonicStreamStruct;
 
 // Turns the synthesiser's 16-bit mono samples into frames of a stream's format: volume gain,
-// sample-rate conversion (libsamplerate, skipped when the rates agree) and channel layout.
+// time stretching below the synthesiser's slowest rate (libsonic), sample-rate conversion
+// (libsamplerate, skipped when the rates agree) and channel layout.
 // Output frames are interleaved 16-bit; 8-bit streams narrow them when they store them.
 class AudioPipeline {
 public:
-    AudioPipeline(int inputRate, PcmFormat output);
+    // speed below 1 slows the speech down without changing its pitch.
+    AudioPipeline(int inputRate, PcmFormat output, double speed = 1.0);
     ~AudioPipeline();
     AudioPipeline(const AudioPipeline&) = delete;
     AudioPipeline& operator=(const AudioPipeline&) = delete;
@@ -29,11 +32,16 @@ public:
 private:
     std::vector<int16_t> convert(std::span<const float> mono) const;
     std::vector<int16_t> resample(std::span<const float> mono, bool endOfInput);
+    std::vector<int16_t> output(std::span<const float> mono, bool endOfInput);
+    std::span<const float> stretch(std::span<const float> mono, bool endOfInput);
 
     int m_inputRate;
     PcmFormat m_output;
     double m_ratio;
+    double m_speed;
     SRC_STATE_tag* m_resampler = nullptr;
+    sonicStreamStruct* m_stretcher = nullptr;
+    std::vector<float> m_stretched;
     std::vector<float> m_in;
     std::vector<float> m_out;
 };

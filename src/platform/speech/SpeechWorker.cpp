@@ -34,11 +34,20 @@ SpeechWorker::~SpeechWorker()
     m_thread.join();
 }
 
+namespace {
+constexpr int normalWpm = 175;
+constexpr int slowestWpm = 80; // eSpeak NG's floor
+constexpr int fastestWpm = 525;
+
+double targetWpm(int rate) { return normalWpm * std::pow(3.0, std::clamp(rate, -10, 10) / 10.0); }
+}
+
 int SpeechWorker::wordsPerMinute(int rate)
 {
-    const double wpm = 175.0 * std::pow(3.0, std::clamp(rate, -10, 10) / 10.0);
-    return std::clamp(static_cast<int>(std::lround(wpm)), 80, 525);
+    return std::clamp(static_cast<int>(std::lround(targetWpm(rate))), slowestWpm, fastestWpm);
 }
+
+double SpeechWorker::slowdown(int rate) { return std::min(1.0, targetWpm(rate) / slowestWpm); }
 
 bool SpeechWorker::current(quint64 generation) { return m_schedule.generation.load() == generation; }
 
@@ -184,7 +193,7 @@ bool SpeechWorker::renderChunk(
     settings.wordsPerMinute = wordsPerMinute(rate);
     settings.speakPunctuation = request.speakPunctuation;
 
-    AudioPipeline pipeline(m_backend.sampleRate(), format);
+    AudioPipeline pipeline(m_backend.sampleRate(), format, slowdown(rate));
     const qint64 chunkBase = streamFrames;
     ChunkEventMapper mapper(chunk, request.stream, m_backend.sampleRate(), [&](qint64 sample) {
         return std::min(chunkBase + pipeline.outputFrame(sample), streamFrames) * frameBytes;

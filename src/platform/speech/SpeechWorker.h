@@ -21,6 +21,7 @@ public:
     ~SpeechWorker(); // stops and joins
 
     static int wordsPerMinute(int rate); // −10..10 → about a third to three times the normal speed
+    static double slowdown(int rate); // what time stretching adds below the synthesiser's slowest rate
 
 private:
     struct Job {

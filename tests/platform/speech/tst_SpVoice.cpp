@@ -263,7 +263,7 @@ private slots:
         m_voice->setRate(-10);
         const double slow = WaveFile::read(speakToFile(text)).seconds();
         m_voice->setRate(0);
-        QVERIFY2(fast < normal / 2 && slow > normal * 1.8,
+        QVERIFY2(fast < normal / 2.5 && fast > normal / 3.6 && slow > normal * 2.5 && slow < normal * 3.6,
             qPrintable(QStringLiteral("fast %1, normal %2, slow %3").arg(fast).arg(normal).arg(slow)));
 
         const int loud = WaveFile::read(speakToFile(text)).peak();
