@@ -320,7 +320,6 @@ void SpVoice::dispatch()
 {
     m_dispatchPosted = false;
     m_device->service();
-    if (qEnvironmentVariableIsSet("PARLORA_DEBUG")) qDebug() << "dispatch played" << m_device->playedBytes() << "empty" << m_events->empty() << m_device->idle() << m_device->takeError();
     if (!m_paused) {
         const quint64 generation = m_schedule.generation;
         for (const SpeechEvent& event : m_events->takeDue(m_device->playedBytes())) {

@@ -89,6 +89,13 @@ private slots:
         QVERIFY(m_voice->WaitUntilDone(-1));
         QCOMPARE(log.all().front().kind, QStringLiteral("StartStream"));
         QCOMPARE(log.all().back().kind, QStringLiteral("EndStream"));
+        // An empty text is still a stream of its own.
+        log.clear();
+        m_voice->Speak(QStringLiteral(""), SVSFDefault);
+        QCOMPARE(int(log.all().size()), 2);
+        QCOMPARE(log.all()[0].kind, QStringLiteral("StartStream"));
+        QCOMPARE(log.all()[1].kind, QStringLiteral("EndStream"));
+        QCOMPARE(log.all()[1].position, 0);
         file->Close();
         QVERIFY(WaveFile::read(m_dir.filePath("sync.wav")).seconds() > 1.5);
     }
