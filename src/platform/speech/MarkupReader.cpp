@@ -785,6 +785,7 @@ void Reader::engineElement(Element el, const Tag& t)
         const bool rate = el == Element::Rate;
         const Attribute* absolute = attribute(rate ? "absspeed" : "absmiddle");
         const Attribute* relative = attribute(rate ? "speed" : "middle");
+        // A pitch with only a range is valid markup, even though the range itself is ignored.
         if (!absolute && !relative && (rate || (!attribute("range") && !attribute("absrange"))))
             fault(t.lt,
                 QStringLiteral("<%1> needs a %2 attribute")
@@ -798,7 +799,7 @@ void Reader::engineElement(Element el, const Tag& t)
             isAbsolute = true;
         }
         if (relative)
-            field = std::clamp(field + integer(t, *relative), -10, 10);
+            field = int(std::clamp<qint64>(qint64(field) + integer(t, *relative), -10, 10));
         m_dirty = true;
         break;
     }

@@ -6,7 +6,6 @@
 #include <QAudioFormat>
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QMediaDevices>
 #include <QTimer>
 #include <deque>
 #include <memory>
@@ -14,8 +13,9 @@
 class QAudioSink;
 class QIODevice;
 
-// Plays a PcmSource on one Qt Multimedia output device. Push mode: a timer on the owning thread
-// tops the device buffer up from the source, so nothing is read while suspended or failed.
+// Plays a PcmSource on one Qt Multimedia output device. Push mode, because Qt 6.4's pull mode on
+// PulseAudio stops reading after the first buffer: a timer on the owning thread tops the device
+// buffer up from the source, so nothing is read while suspended or failed.
 class QtAudioDeviceSink final : public AudioDeviceSink {
 public:
     // Starts at once; throws PlatformError when the device refuses the stream.
@@ -49,6 +49,7 @@ private:
     qint64 queuedInDevice() const;
     qint64 sourceBytesQueued(qint64 queued) const;
     qint64 sinkAllowance(qint64 sourceQueued) const;
+    void checkError();
     void checkDevice();
     void fail(const QString& reason);
     qint64 writeToDevice(const char* data, qint64 bytes, bool padding);
@@ -62,7 +63,6 @@ private:
 
     std::unique_ptr<QAudioSink> m_sink;
     QIODevice* m_io = nullptr;
-    QMediaDevices m_devices;
     QTimer m_timer;
     QByteArray m_scratch;
     QByteArray m_carry; // source bytes Qt did not accept yet
@@ -74,6 +74,7 @@ private:
     qint64 m_lastQueued = -1;
     QElapsedTimer m_queueUnchanged; // since the device queue last moved
     QElapsedTimer m_lastSourceQueued; // since the device queue last held source bytes
+    QElapsedTimer m_devicePoll;
     bool m_sourcePlayed = false; // some source bytes have left the stream's buffer
 
     bool m_suspended = false;

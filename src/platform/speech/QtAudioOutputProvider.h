@@ -9,8 +9,8 @@
 class QtAudioOutputProvider final : public AudioOutputProvider {
 public:
     std::vector<AudioDeviceInfo> outputs() const override;
-    std::unique_ptr<AudioDeviceSink> open(const QByteArray& deviceId, const PcmFormat& format, PcmSource& source)
-        override;
+    std::unique_ptr<AudioDeviceSink> open(
+        const QByteArray& deviceId, const PcmFormat& format, PcmSource& source) override;
 
     // The Qt layout of format, or an invalid QAudioFormat when it is not 8/16-bit mono/stereo PCM.
     static QAudioFormat toQtFormat(const PcmFormat& format);
