@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs every benchmark built in <build-dir>/bench and prints its figures, then a summary beside
+# the targets. Needs a PulseAudio server with a default sink (scripts/with-pulse.sh starts one).
+# Exits non-zero when a benchmark could not run; a missed target is reported, not fatal.
+set -uo pipefail
+build=${1:-build}
+dir="$build/bench"
+if [ ! -x "$dir/bench_first_audio" ]; then
+  echo "No benchmarks in $dir: configure $build with Google Benchmark (libbenchmark-dev) installed." >&2
+  exit 1
+fi
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+failed=0
+
+run() {
+  echo
+  echo "=== $1"
+  if ! "$dir/$@" 2>&1 | tee -a "$log"; then
+    echo "*** $1 failed" | tee -a "$log"
+    failed=1
+  fi
+}
+
+# The figures are wall-clock ones: other work on the machine shows in them.
+echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+run bench_first_audio --benchmark_time_unit=ms
+run bench_render_speed
+run bench_event_lag
+run bench_memory_growth
+
+# One summary line: the figure captured by the regular expression's group, against its target.
+check() {
+  local label=$1 regex=$2 op=$3 limit=$4 unit=$5 value verdict
+  value=$(sed -E -n "s#$regex#\\1#p" "$log" | head -n1)
+  if [ -z "$value" ]; then
+    printf '  %-34s (no figure)\n' "$label"
+    return
+  fi
+  if awk -v v="$value" -v l="$limit" "BEGIN { exit !(v $op l) }"; then verdict="met"; else verdict="MISSED"; fi
+  printf '  %-34s %10s %-3s (target %s %s): %s\n' "$label" "$value" "$unit" "$op" "$limit" "$verdict"
+}
+
+echo
+echo "=== Summary"
+for size in 1KB 100KB 1MB; do
+  check "first audio, file stream, $size" "^first-audio $size: ([0-9.]+) ms.*" "<" 30 ms
+done
+for size in 1KB 100KB 1MB; do
+  check "first audio, device, $size" "^first-audio device $size: ([0-9.]+) ms.*" "<" 30 ms
+done
+check "render time engine/espeak-ng" "^render ratio engine/espeak-ng: ([0-9.]+) wall.*" "<=" 1.15 ""
+check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
+check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
+check "memory growth, 10 MB to device" "^memory device 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
+check "memory growth, 10 MB to file" "^memory file 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
+exit $failed
