@@ -40,6 +40,8 @@ qint64 AudioPipeline::outputFrame(qint64 inputSample) const { return std::llroun
 
 std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, double gain)
 {
+    if (!m_resampler && !m_stretcher)
+        return scaled(samples, gain);
     const auto scale = static_cast<float>(gain / 32768.0);
     m_in.resize(samples.size());
     std::transform(samples.begin(), samples.end(), m_in.begin(), [scale](int16_t s) { return s * scale; });
@@ -104,6 +106,20 @@ std::vector<int16_t> AudioPipeline::convert(std::span<const float> mono) const
     std::vector<int16_t> frames(mono.size() * channels);
     for (size_t i = 0; i < mono.size(); ++i) {
         const auto value = static_cast<int16_t>(std::lrint(std::clamp(mono[i] * 32768.0f, -32768.0f, 32767.0f)));
+        for (size_t c = 0; c < channels; ++c)
+            frames[i * channels + c] = value;
+    }
+    return frames;
+}
+
+std::vector<int16_t> AudioPipeline::scaled(std::span<const int16_t> samples, double gain) const
+{
+    // The synthesiser's own rate: a fixed-point gain is exact at full volume and fast.
+    const auto factor = static_cast<int32_t>(std::lround(std::clamp(gain, 0.0, 1.0) * 32768));
+    const auto channels = static_cast<size_t>(m_output.channels);
+    std::vector<int16_t> frames(samples.size() * channels);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto value = static_cast<int16_t>((samples[i] * factor) >> 15);
         for (size_t c = 0; c < channels; ++c)
             frames[i * channels + c] = value;
     }

@@ -31,6 +31,7 @@ public:
 
 private:
     std::vector<int16_t> convert(std::span<const float> mono) const;
+    std::vector<int16_t> scaled(std::span<const int16_t> samples, double gain) const;
     std::vector<int16_t> resample(std::span<const float> mono, bool endOfInput);
     std::vector<int16_t> output(std::span<const float> mono, bool endOfInput);
     std::span<const float> stretch(std::span<const float> mono, bool endOfInput);

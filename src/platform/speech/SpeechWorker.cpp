@@ -40,6 +40,9 @@ constexpr int slowestWpm = 80; // eSpeak NG's floor
 constexpr int fastestWpm = 525;
 
 double targetWpm(int rate) { return normalWpm * std::pow(3.0, std::clamp(rate, -10, 10) / 10.0); }
+
+// The loudness of a stretch of audio, 0..100, from its peak sample and the voice's volume.
+int level(int peak, int volume) { return std::min(100, peak * volume / 32768); }
 }
 
 int SpeechWorker::wordsPerMinute(int rate)
@@ -85,7 +88,10 @@ bool SpeechWorker::push(std::vector<SpeechEvent> events, const Job& job, qint64 
     for (SpeechEvent& e : events)
         e.due = job.request->target ? -1 : deviceBase + e.position;
     const bool pushed = m_events.push(events, job.generation);
-    m_notify();
+    // The UI thread polls while a stream is under way; only its start and end need a prompt wake.
+    const auto kind = events.front().kind;
+    if (kind == SpeechEvent::Kind::StartStream || events.back().kind == SpeechEvent::Kind::EndStream)
+        m_notify();
     return pushed;
 }
 
@@ -218,15 +224,16 @@ bool SpeechWorker::renderChunk(
         if (!current(job.generation))
             return ok = false;
         mapper.add(events);
-        const double gain = m_schedule.volume.load() / 100.0;
+        const int volume = m_schedule.volume.load();
         for (size_t i = 0; i < samples.size(); ++i) {
             const qint64 at = delivered + static_cast<qint64>(i);
             if (at % levelWindow == 0 && at > 0) {
-                mapper.addLevel(at, std::min(100, peak * 100 / 32768));
+                mapper.addLevel(at, level(peak, volume));
                 peak = 0;
             }
-            peak = std::max(peak, static_cast<int>(std::abs(samples[i] * gain)));
+            peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
         }
+        const double gain = volume / 100.0;
         if (!write(pipeline.process(samples, gain)))
             return ok = false;
         delivered += static_cast<qint64>(samples.size());
@@ -236,6 +243,6 @@ bool SpeechWorker::renderChunk(
     if (!ok || !write(pipeline.flush()))
         return false;
     if (delivered % levelWindow != 0)
-        mapper.addLevel(delivered, std::min(100, peak * 100 / 32768));
+        mapper.addLevel(delivered, level(peak, m_schedule.volume.load()));
     return push(mapper.finish(delivered), job, deviceBase);
 }
