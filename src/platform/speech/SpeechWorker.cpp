@@ -220,6 +220,7 @@ bool SpeechWorker::renderChunk(
     qint64 delivered = 0;
     int peak = 0;
     bool ok = true;
+    std::optional<PlatformError> failure;
     const SynthesizerBackend::Sink sink = [&](std::span<const int16_t> samples, std::span<const SynthEvent> events) {
         if (!current(job.generation))
             return ok = false;
@@ -234,12 +235,20 @@ bool SpeechWorker::renderChunk(
             peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
         }
         const double gain = volume / 100.0;
-        if (!write(pipeline.process(samples, gain)))
+        // Nothing may be thrown through the synthesiser's C code: keep the failure for later.
+        try {
+            if (!write(pipeline.process(samples, gain)))
+                return ok = false;
+        } catch (const PlatformError& error) {
+            failure = error;
             return ok = false;
+        }
         delivered += static_cast<qint64>(samples.size());
         return ok = push(mapper.release(delivered), job, deviceBase);
     };
     m_backend.synthesize(chunk.ssml, settings, sink);
+    if (failure)
+        throw *failure;
     if (!ok || !write(pipeline.flush()))
         return false;
     if (delivered % levelWindow != 0)

@@ -241,6 +241,23 @@ private slots:
         QCOMPARE(log.words(QStringLiteral("Held back.")), (QStringList { "Held", "back" }));
     }
 
+    void closingTheFileMidStreamEndsItCleanly()
+    {
+        auto file = openFile(QStringLiteral("closed.wav"));
+        VoiceEventLog log(*m_voice);
+        m_voice->Speak(longText.repeated(20), SVSFlagsAsync);
+        QTRY_VERIFY_WITH_TIMEOUT(!log.of("Word").empty(), 10000);
+        file->Close();
+        QVERIFY(m_voice->WaitUntilDone(20000));
+        QCOMPARE(log.all().back().kind, QStringLiteral("EndStream"));
+        QVERIFY(WaveFile::read(m_dir.filePath("closed.wav")).ok);
+        // The voice goes on speaking afterwards.
+        auto next = openFile(QStringLiteral("after.wav"));
+        m_voice->Speak(QStringLiteral("Still speaking."), SVSFDefault);
+        next->Close();
+        QVERIFY(WaveFile::read(m_dir.filePath("after.wav")).seconds() > 0.5);
+    }
+
     void markupSwitchesTheVoice()
     {
         auto file = openFile(QStringLiteral("voices.wav"));
