@@ -1,0 +1,14 @@
+#include "GuardedApplication.h"
+#include "MDIMain.h"
+#include "WindowRegistry.h"
+#include "frmSplash.h"
+
+int main(int argc, char** argv)
+{
+    GuardedApplication app(argc, argv, MDIMain::ProductCaption);
+    WindowRegistry::services() = PlatformServices::real();
+    WindowRegistry::get<frmSplash>().show();
+    const int status = app.exec();
+    WindowRegistry::destroyAll();
+    return status;
+}

@@ -1,0 +1,8 @@
+#include "ExecutableFolderService.h"
+
+#include <QCoreApplication>
+
+QString ExecutableFolderService::applicationFolder() const
+{
+    return QCoreApplication::applicationDirPath();
+}

@@ -1,0 +1,29 @@
+#include "GuardedApplication.h"
+
+#include "MessageBoxes.h"
+#include "PlatformError.h"
+#include "WindowRegistry.h"
+
+GuardedApplication::GuardedApplication(int& argc, char** argv, QString caption)
+    : QApplication(argc, argv)
+    , m_caption(std::move(caption))
+{
+}
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        report(m_caption, error);
+    }
+    // The failing handler had the event; it is not handed on to another one.
+    return true;
+}
+
+void GuardedApplication::report(const QString& caption, const std::exception& error)
+{
+    const auto* platformError = dynamic_cast<const PlatformError*>(&error);
+    const QString text = platformError ? platformError->description() : QString::fromUtf8(error.what());
+    WindowRegistry::services().messages->messageBox(nullptr, text, vbOKOnly | vbCritical, caption);
+}

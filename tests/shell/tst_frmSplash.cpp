@@ -1,0 +1,76 @@
+#include "MDIMain.h"
+#include "ShellTest.h"
+#include "frmConsole.h"
+#include "frmSplash.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+class TestFrmSplash : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { WindowRegistry::reset(); }
+    void cleanup() { WindowRegistry::reset(); }
+
+    void look();
+    void timerOpensMainWindowAndSplashGoes();
+    void mainWindowClosesSplash();
+};
+
+void TestFrmSplash::look()
+{
+    frmSplash& splash = WindowRegistry::get<frmSplash>();
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+
+    QVERIFY(splash.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(splash.size(), QSize(Twips::toPixelsX(8340), Twips::toPixelsY(3615)));
+    const QPoint offset = splash.frameGeometry().center() - splash.screen()->availableGeometry().center();
+    QVERIFY2(offset.manhattanLength() <= 2, "centred on the screen");
+
+    QCOMPARE(splash.Label1->text(), QString("Parlora v1.0"));
+    const QFont font = splash.Label1->font();
+    QVERIFY(font.bold() && font.italic());
+    QCOMPARE(font.pointSizeF(), 9.75);
+    QVERIFY(splash.Label2->text().startsWith("www."));
+    QVERIFY(!splash.Label2->text().contains(' '));
+    QCOMPARE(splash.Image1->pixmap().size(), QSize(248, 179));
+    QVERIFY(splash.Frame1->isAncestorOf(splash.Label1) && splash.Frame1->isAncestorOf(splash.Image1));
+    QVERIFY(splash.Timer1->isActive());
+    QCOMPARE(splash.Timer1->interval(), 3000);
+}
+
+// The real start-up: the splash alone for three seconds, then the main window, and the splash
+// destroyed by the main window's load.
+void TestFrmSplash::timerOpensMainWindowAndSplashGoes()
+{
+    frmSplash& splash = WindowRegistry::get<frmSplash>();
+    splash.show();
+    QTest::qWait(2500);
+    QVERIFY(!WindowRegistry::exists<MDIMain>());
+    QVERIFY(splash.isVisible());
+
+    QTRY_VERIFY_WITH_TIMEOUT(WindowRegistry::exists<MDIMain>(), 2000);
+    QVERIFY(!WindowRegistry::exists<frmSplash>());
+    MDIMain& main = WindowRegistry::get<MDIMain>();
+    QVERIFY(main.isVisible());
+    QVERIFY(WindowRegistry::exists<frmConsole>());
+    QVERIFY(main.consoleFrame().isVisible());
+    QCOMPARE(main.windowTitle(), QString("Parlora v1.0 - Text Editor Mode"));
+}
+
+void TestFrmSplash::mainWindowClosesSplash()
+{
+    frmSplash& splash = WindowRegistry::get<frmSplash>();
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    splash.Timer1_Timer();
+    QVERIFY(!WindowRegistry::exists<frmSplash>());
+    QVERIFY(WindowRegistry::get<MDIMain>().isVisible());
+}
+
+QTEST_MAIN(TestFrmSplash)
+#include "tst_frmSplash.moc"
