@@ -1,0 +1,559 @@
+#include "frmConsole.h"
+
+#include "MessageBoxes.h"
+#include "PlatformError.h"
+#include "SystemColors.h"
+#include "Twips.h"
+#include "UpDown.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const QString productCaption = QStringLiteral("Parlora v1.0");
+const QString defaultFormat = QStringLiteral("SAFT22kHz16BitMono");
+const QString initialText = QStringLiteral("Enter text you wish spoken here.");
+constexpr int magenta = 0xFF00FF;
+constexpr int defaultFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
+constexpr int logLimit = 64000;
+constexpr int logCut = 10240;
+
+void place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(Twips::toPixels(left, top, width, height));
+}
+
+QString describe(const std::exception& failure)
+{
+    if (const auto* platform = dynamic_cast<const PlatformError*>(&failure))
+        return platform->description();
+    return QString::fromLocal8Bit(failure.what());
+}
+
+// The check box's value as the toolkit numbers it: 0 unticked, 1 ticked, 2 greyed.
+short valueOf(const QCheckBox* box)
+{
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    case Qt::Unchecked:
+        break;
+    }
+    return 0;
+}
+
+// Sliders set by code do not act as if the user had moved them.
+void setQuietly(QSlider* slider, int value)
+{
+    const QSignalBlocker blocker(slider);
+    slider->setValue(value);
+}
+
+// The skip count as a 16-bit number: blanks around it and a sign are allowed, a fraction goes to
+// the nearest whole number and a half to the even one.
+short toSkipCount(const QString& text)
+{
+    bool isNumber = false;
+    const double number = text.trimmed().toDouble(&isNumber);
+    if (!isNumber || !std::isfinite(number))
+        throw PlatformError(QStringLiteral("\"%1\" is not a number.").arg(text));
+    const double rounded = std::nearbyint(number);
+    if (rounded < -32768 || rounded > 32767)
+        throw PlatformError(
+            QStringLiteral("%1 is out of range: a skip count runs from -32768 to 32767.").arg(text.trimmed()));
+    return static_cast<short>(rounded);
+}
+
+// The console's outer height: the frame of its subwindow when it stands in one.
+int outerHeight(const QWidget* console)
+{
+    const QWidget* outer = qobject_cast<const QMdiSubWindow*>(console->parentWidget());
+    if (!outer)
+        outer = console;
+    return outer->isWindow() ? outer->frameGeometry().height() : outer->height();
+}
+
+} // namespace
+
+frmConsole::frmConsole()
+    : VisemePicture(new QLabel(this))
+    , Frame2(new QGroupBox(this))
+    , Label2(new QLabel(tr("Voice"), Frame2))
+    , VoiceCB(new QComboBox(Frame2))
+    , Label5(new QLabel(tr("Format"), Frame2))
+    , FormatCB(new QComboBox(Frame2))
+    , Label1(new QLabel(tr("Audio Output"), Frame2))
+    , AudioOutputCB(new QComboBox(Frame2))
+    , Label3(new QLabel(tr("Rate"), Frame2))
+    , RateSldr(new QSlider(Qt::Horizontal, Frame2))
+    , Label4(new QLabel(tr("Volume"), Frame2))
+    , VolumeSldr(new QSlider(Qt::Horizontal, Frame2))
+    , MainTxtBox(new QPlainTextEdit(initialText, this))
+    , SpeakBtn(new QPushButton(tr("Speak"), this))
+    , PauseBtn(new QPushButton(QStringLiteral("Pause"), this))
+    , StopBtn(new QPushButton(tr("Stop"), this))
+    , SkipBtn(new QPushButton(tr("Skip"), this))
+    , ResetBtn(new QPushButton(tr("Reset"), this))
+    , SkipTxtBox(new QLineEdit(QStringLiteral("0"), this))
+    , UpDown1(new UpDown(this))
+    , Frame1(new QGroupBox(tr("Speak Flags"), this))
+    , chkSpFlagAync(new QCheckBox(tr("FlagsAsync"), Frame1))
+    , chkSpFlagPurgeBeforeSpeak(new QCheckBox(tr("PurgeBeforeSpeak"), Frame1))
+    , chkSpFlagIsFilename(new QCheckBox(tr("IsFilename"), Frame1))
+    , chkSpFlagIsXML(new QCheckBox(tr("IsXML"), Frame1))
+    , chkSpFlagPersistXML(new QCheckBox(tr("PersistXML"), Frame1))
+    , chkSpFlagNLPSpeakPunc(new QCheckBox(tr("NLPSpeakPunc"), Frame1))
+    , chkShowEvents(new QCheckBox(tr("Show Events"), Frame1))
+    , DebugTxtBox(new QPlainTextEdit(this))
+{
+    Q_INIT_RESOURCE(console);
+    buildControls();
+    connectControls();
+}
+
+void frmConsole::buildControls()
+{
+    setObjectName(QStringLiteral("frmConsole"));
+    setWindowTitle(tr("Speech Console"));
+    resize(Twips::toPixelsX(8955), Twips::toPixelsY(9420));
+
+    const std::pair<QWidget*, const char*> names[] = { { VisemePicture, "VisemePicture" }, { Frame2, "Frame2" },
+        { Label2, "Label2" }, { VoiceCB, "VoiceCB" }, { Label5, "Label5" }, { FormatCB, "FormatCB" },
+        { Label1, "Label1" }, { AudioOutputCB, "AudioOutputCB" }, { Label3, "Label3" }, { RateSldr, "RateSldr" },
+        { Label4, "Label4" }, { VolumeSldr, "VolumeSldr" }, { MainTxtBox, "MainTxtBox" }, { SpeakBtn, "SpeakBtn" },
+        { PauseBtn, "PauseBtn" }, { StopBtn, "StopBtn" }, { SkipBtn, "SkipBtn" }, { ResetBtn, "ResetBtn" },
+        { SkipTxtBox, "SkipTxtBox" }, { UpDown1, "UpDown1" }, { Frame1, "Frame1" }, { chkSpFlagAync, "chkSpFlagAync" },
+        { chkSpFlagPurgeBeforeSpeak, "chkSpFlagPurgeBeforeSpeak" }, { chkSpFlagIsFilename, "chkSpFlagIsFilename" },
+        { chkSpFlagIsXML, "chkSpFlagIsXML" }, { chkSpFlagPersistXML, "chkSpFlagPersistXML" },
+        { chkSpFlagNLPSpeakPunc, "chkSpFlagNLPSpeakPunc" }, { chkShowEvents, "chkShowEvents" },
+        { DebugTxtBox, "DebugTxtBox" } };
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
+
+    // The face picture is a little smaller than the pictures; they stand centred in it.
+    place(VisemePicture, 120, 60, 1875, 1815);
+    VisemePicture->setAlignment(Qt::AlignCenter);
+
+    place(Frame2, 120, 1920, 1875, 4995);
+    place(Label2, 60, 180, 1740, 240);
+    place(VoiceCB, 60, 420, 1740, 330);
+    place(Label5, 60, 780, 1740, 240);
+    place(FormatCB, 60, 960, 1740, 330);
+    place(Label1, 60, 1320, 1740, 240);
+    place(AudioOutputCB, 60, 1500, 1740, 330);
+    place(Label3, 60, 1800, 1740, 240);
+    place(RateSldr, 60, 1980, 1740, 285);
+    place(Label4, 60, 2280, 1740, 240);
+    place(VolumeSldr, 60, 2460, 1680, 285);
+
+    RateSldr->setRange(-10, 10);
+    RateSldr->setSingleStep(1);
+    RateSldr->setPageStep(1);
+    RateSldr->setToolTip(tr("Changes voice playback rate"));
+    VolumeSldr->setRange(0, 100);
+    VolumeSldr->setSingleStep(1);
+    VolumeSldr->setPageStep(5);
+    VolumeSldr->setToolTip(tr("Changes voice playback volume"));
+    for (QSlider* slider : { RateSldr, VolumeSldr })
+        slider->setTickPosition(QSlider::TicksBelow);
+    RateSldr->setTickInterval(1);
+    VolumeSldr->setTickInterval(10);
+
+    place(MainTxtBox, 4260, 1560, 4575, 2175);
+
+    // The buttons are only as wide as the gap left of the skip count; a smaller font fits them.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    for (QPushButton* button : { SpeakBtn, StopBtn, PauseBtn, SkipBtn, ResetBtn })
+        button->setFont(small);
+    place(SpeakBtn, 3000, 2100, 480, 375);
+    place(StopBtn, 3000, 2535, 480, 375);
+    place(PauseBtn, 3000, 2985, 480, 375);
+    place(SkipBtn, 3000, 3420, 480, 375);
+    place(ResetBtn, 3000, 3855, 480, 375);
+    place(SkipTxtBox, 3480, 3420, 400, 375);
+    place(UpDown1, 3885, 3420, 240, 375);
+    UpDown1->setBuddy(SkipTxtBox);
+    UpDown1->setRange(-50, 50);
+    UpDown1->setIncrement(1);
+
+    place(Frame1, 2340, 4860, 3615, 1575);
+    QCheckBox* const firstColumn[] = { chkSpFlagAync, chkSpFlagPurgeBeforeSpeak, chkSpFlagIsFilename, chkSpFlagIsXML };
+    QCheckBox* const secondColumn[] = { chkSpFlagPersistXML, chkSpFlagNLPSpeakPunc, chkShowEvents };
+    for (QCheckBox* box : firstColumn)
+        box->setFont(small);
+    for (QCheckBox* box : secondColumn)
+        box->setFont(small);
+    for (int row = 0; row < 4; ++row)
+        place(firstColumn[row], 90, 240 + row * 315, 1935, 285);
+    for (int row = 0; row < 3; ++row)
+        place(secondColumn[row], 2040, 240 + row * 315, 1545, 285);
+
+    place(DebugTxtBox, 120, 7380, 7815, 1920);
+    DebugTxtBox->setReadOnly(true);
+    DebugTxtBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    MouthImgList.add(QImage(QStringLiteral(":/console/face/01.png")), QStringLiteral("MICFULL"));
+}
+
+void frmConsole::connectControls()
+{
+    connect(VoiceCB, &QComboBox::currentIndexChanged, this, &frmConsole::VoiceCB_Click);
+    connect(FormatCB, &QComboBox::currentIndexChanged, this, &frmConsole::FormatCB_Click);
+    connect(AudioOutputCB, &QComboBox::currentIndexChanged, this, &frmConsole::AudioOutputCB_Click);
+    connect(RateSldr, &QSlider::valueChanged, this, &frmConsole::RateSldr_Scroll);
+    connect(VolumeSldr, &QSlider::valueChanged, this, &frmConsole::VolumeSldr_Scroll);
+
+    connect(chkSpFlagAync, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagAync_Click);
+    connect(chkSpFlagPurgeBeforeSpeak, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagPurgeBeforeSpeak_Click);
+    connect(chkSpFlagIsFilename, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagIsFilename_Click);
+    connect(chkSpFlagIsXML, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagIsXML_Click);
+    connect(chkSpFlagPersistXML, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagPersistXML_Click);
+    connect(chkSpFlagNLPSpeakPunc, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagNLPSpeakPunc_Click);
+
+    connect(SpeakBtn, &QPushButton::clicked, this, &frmConsole::VoiceSpeak);
+    connect(PauseBtn, &QPushButton::clicked, this, &frmConsole::VoicePause);
+    connect(StopBtn, &QPushButton::clicked, this, &frmConsole::VoiceStop);
+    connect(SkipBtn, &QPushButton::clicked, this, &frmConsole::SkipBtn_Click);
+    connect(ResetBtn, &QPushButton::clicked, this, &frmConsole::ResetBtn_Click);
+}
+
+SpVoice& frmConsole::voice() const
+{
+    if (!Voice)
+        throw PlatformError(
+            QStringLiteral("The console has no voice object: it was released when the console closed."));
+    return *Voice;
+}
+
+// A selection by code runs the list's choice at once, also when the entry was selected already.
+void frmConsole::select(QComboBox* list, int index, void (frmConsole::*choice)())
+{
+    if (index < 0 || index >= list->count())
+        throw PlatformError(QStringLiteral("Invalid property value: %1 has no entry at position %2.")
+                                .arg(list->objectName())
+                                .arg(index));
+    {
+        const QSignalBlocker blocker(list);
+        list->setCurrentIndex(index);
+    }
+    (this->*choice)();
+}
+
+void frmConsole::Form_Load()
+{
+    try {
+        Voice = std::make_unique<SpVoice>();
+        {
+            const QSignalBlocker blocker(VoiceCB);
+            for (const SpObjectToken& token : voice().GetVoices(QString(), QString()))
+                VoiceCB->addItem(token.GetDescription(0));
+            VoiceCB->setCurrentIndex(-1);
+        }
+        select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
+        LoadFormats();
+        setQuietly(RateSldr, voice().Rate());
+        setQuietly(VolumeSldr, voice().Volume());
+        select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
+        {
+            const QSignalBlocker blocker(AudioOutputCB);
+            if (voice().GetAudioOutputs(QString(), QString()).Count() < 1) {
+                AudioOutputCB->addItem(QStringLiteral("No audio ouput object available"));
+                AudioOutputCB->setEnabled(false);
+            } else {
+                for (const SpObjectToken& token : voice().GetAudioOutputs(QString(), QString()))
+                    AudioOutputCB->addItem(token.GetDescription(0));
+            }
+            AudioOutputCB->setCurrentIndex(-1);
+        }
+        select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
+        MouthImgList.MaskColor = magenta;
+        MouthImgList.BackColor = GetSysColor(COLOR_BTNFACE);
+        ShowRestFace();
+        restoreSpeakFlags();
+        SetSpeakState(false, false);
+    } catch (...) {
+        const QString lineBreaks = QStringLiteral("\r\n\r\n");
+        MsgBox(QStringLiteral("Error in initialization: ") + lineBreaks
+                + QStringLiteral("(vxrt2000k1 not installed), Please view Readme.txt") + lineBreaks
+                + QStringLiteral("Shutting down."),
+            vbOKOnly, productCaption);
+        Voice.reset();
+        // Nothing works without a voice; the program ends here, not in its event loop.
+        std::exit(EXIT_FAILURE);
+    }
+}
+
+void frmConsole::Form_Resize()
+{
+    Frame2->resize(Frame2->width(), outerHeight(this));
+}
+
+void frmConsole::Form_Unload()
+{
+    Voice.reset();
+}
+
+void frmConsole::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmConsole::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    Form_Unload();
+}
+
+void frmConsole::AddFormat(const QString& name, int value)
+{
+    // Adding never selects: only the choices that follow apply a format.
+    const QSignalBlocker blocker(FormatCB);
+    const int selected = FormatCB->currentIndex();
+    FormatCB->insertItem(FormatCB->count(), name, value);
+    FormatCB->setCurrentIndex(selected);
+}
+
+void frmConsole::LoadFormats()
+{
+    for (int type = SAFT8kHz8BitMono; type <= SAFT48kHz16BitStereo; ++type)
+        AddFormat(SpAudioFormat::name(type), type);
+}
+
+void frmConsole::AppendLogText(const QString& text, const QString& tail)
+{
+    QTextDocument* log = DebugTxtBox->document();
+    QTextCursor cursor(log);
+    if (log->characterCount() - 1 > logLimit) {
+        cursor.setPosition(0);
+        cursor.setPosition(logCut, QTextCursor::KeepAnchor);
+        cursor.insertText(QString());
+    }
+    cursor.setPosition(log->characterCount() - 1);
+    cursor.insertText(text + tail + QStringLiteral("\r\n"));
+    DebugTxtBox->setTextCursor(cursor);
+    DebugTxtBox->ensureCursorVisible();
+}
+
+QImage frmConsole::Composite(const QVariant& first, const QVariant& second) const
+{
+    return MouthImgList.Overlay(first, second);
+}
+
+void frmConsole::ShowRestFace()
+{
+    const QString face = QStringLiteral("MICFULL");
+    VisemePicture->setPixmap(QPixmap::fromImage(Composite(face, face)));
+}
+
+void frmConsole::VoiceCB_Click()
+{
+    voice().setVoice(voice().GetVoices(QString(), QString()).Item(VoiceCB->currentIndex()));
+}
+
+void frmConsole::FormatCB_Click()
+{
+    try {
+        if (FormatCB->currentIndex() < 0)
+            throw PlatformError(QStringLiteral("No audio format is selected."));
+        voice().setAllowAudioOutputFormatChangesOnNextSet(false);
+        const std::shared_ptr<SpStream> stream = voice().AudioOutputStream();
+        stream->Format().setType(FormatCB->currentData().toInt());
+        voice().setAudioOutputStream(stream);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Set format error: "), describe(failure));
+    }
+}
+
+void frmConsole::AudioOutputCB_Click()
+{
+    try {
+        voice().setAudioOutput(voice().GetAudioOutputs(QString(), QString()).Item(AudioOutputCB->currentIndex()));
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Set audio output error: "), describe(failure));
+        return;
+    }
+    FormatCB_Click();
+}
+
+void frmConsole::RateSldr_Scroll()
+{
+    voice().setRate(RateSldr->value());
+}
+
+void frmConsole::VolumeSldr_Scroll()
+{
+    voice().setVolume(VolumeSldr->value());
+}
+
+int frmConsole::UpdateFlagBit(short ticked, int flags, int bit)
+{
+    return ticked != 0 ? flags | bit : flags & ~bit;
+}
+
+void frmConsole::chkSpFlagAync_Click()
+{
+    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagAync), SpeakFlags, SVSFlagsAsync);
+}
+
+void frmConsole::chkSpFlagPurgeBeforeSpeak_Click()
+{
+    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagPurgeBeforeSpeak), SpeakFlags, SVSFPurgeBeforeSpeak);
+}
+
+void frmConsole::chkSpFlagIsFilename_Click()
+{
+    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagIsFilename), SpeakFlags, SVSFIsFilename);
+}
+
+// The word always carries exactly one of the two markup bits.
+void frmConsole::chkSpFlagIsXML_Click()
+{
+    const short ticked = valueOf(chkSpFlagIsXML);
+    SpeakFlags = UpdateFlagBit(ticked, SpeakFlags, SVSFIsXML);
+    SpeakFlags = UpdateFlagBit(ticked == 0 ? 1 : 0, SpeakFlags, SVSFIsNotXML);
+}
+
+void frmConsole::chkSpFlagPersistXML_Click()
+{
+    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagPersistXML), SpeakFlags, SVSFPersistXML);
+}
+
+void frmConsole::chkSpFlagNLPSpeakPunc_Click()
+{
+    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagNLPSpeakPunc), SpeakFlags, SVSFNLPSpeakPunc);
+}
+
+void frmConsole::SetSpeakState(bool speaking, bool paused)
+{
+    SpeakBtn->setEnabled(true);
+    StopBtn->setEnabled(speaking);
+    SkipBtn->setEnabled(speaking && !paused);
+    PauseBtn->setEnabled(speaking);
+    PauseBtn->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    IsSpeaking = speaking;
+    IsPaused = paused;
+}
+
+// Speaking while paused in the middle of speech continues it instead of starting over.
+void frmConsole::speak(const QString& text)
+{
+    if (!(IsPaused && IsSpeaking))
+        voice().Speak(text, SpeakFlags);
+    if (IsPaused)
+        voice().Resume();
+    SetSpeakState(true, false);
+}
+
+void frmConsole::VoiceSpeak()
+{
+    try {
+        AppendLogText(QStringLiteral("Speak"), QString());
+        const QString text = MainTxtBox->toPlainText();
+        if (text.isEmpty())
+            return;
+        speak(text);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+        SetSpeakState(false, IsPaused);
+    }
+}
+
+void frmConsole::funcVoiceSpeak(const QString& speaktext)
+{
+    try {
+        AppendLogText(QStringLiteral("Speak"), QString());
+        // A null text would only purge; an empty one is spoken as the empty stream it is.
+        speak(speaktext.isNull() ? QStringLiteral("") : speaktext);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+        SetSpeakState(false, IsPaused);
+    }
+}
+
+void frmConsole::VoiceStop()
+{
+    try {
+        AppendLogText(QStringLiteral("Stop"), QString());
+        voice().Speak(QString(), SVSFPurgeBeforeSpeak);
+        if (IsPaused)
+            voice().Resume();
+        SetSpeakState(false, false);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+    }
+}
+
+// The caption is the pause state as the user sees it, so every caller toggles alike.
+void frmConsole::VoicePause()
+{
+    const QString caption = PauseBtn->text();
+    if (caption == QLatin1String("Pause")) {
+        AppendLogText(QStringLiteral("Pause"), QString());
+        voice().Pause();
+        SetSpeakState(IsSpeaking, true);
+    } else if (caption == QLatin1String("Resume")) {
+        AppendLogText(QStringLiteral("Resume"), QString());
+        voice().Resume();
+        SetSpeakState(IsSpeaking, false);
+    }
+}
+
+void frmConsole::SkipBtn_Click()
+{
+    try {
+        AppendLogText(QStringLiteral("Skip"), QString());
+        voice().Skip(QStringLiteral("Sentence"), toSkipCount(SkipTxtBox->text()));
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Skip Error: "), describe(failure));
+    }
+}
+
+// Ticking or unticking a box runs its click; the word ends at the default whatever the boxes were.
+void frmConsole::restoreSpeakFlags()
+{
+    SpeakFlags = defaultFlags;
+    chkSpFlagAync->setChecked(true);
+    chkSpFlagPurgeBeforeSpeak->setChecked(true);
+    chkSpFlagIsXML->setChecked(true);
+    chkSpFlagIsFilename->setChecked(false);
+    chkSpFlagNLPSpeakPunc->setChecked(false);
+    chkSpFlagPersistXML->setChecked(false);
+}
+
+// Reset leaves speech under way alone; it only returns the settings and controls to the start.
+void frmConsole::ResetBtn_Click()
+{
+    select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
+    voice().setAudioOutput(SpObjectToken());
+    select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
+    select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
+    MainTxtBox->setPlainText(initialText);
+    setQuietly(VolumeSldr, 100);
+    VolumeSldr_Scroll();
+    setQuietly(RateSldr, 0);
+    RateSldr_Scroll();
+    restoreSpeakFlags();
+    DebugTxtBox->clear();
+    SkipTxtBox->setText(QStringLiteral("0"));
+    ShowRestFace();
+    if (IsPaused)
+        voice().Resume();
+    SetSpeakState(false, false);
+}
