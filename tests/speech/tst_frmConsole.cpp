@@ -420,24 +420,10 @@ private slots:
             }
         });
         c->MainTxtBox->setPlainText(longText);
-        // The engine at times starts a stream over after a skip (a second StartStream); such a
-        // run says nothing about the counts, so it is spoken again.
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            // Into a file the events come as fast as the speech is made, without waiting for playback.
-            QTemporaryDir dir;
-            auto file = std::make_shared<SpFileStream>();
-            file->Open(dir.filePath(QStringLiteral("skip.wav")));
-            c->Voice->setAudioOutputStream(file);
-            reached.clear();
-            started.clear();
-            c->DebugTxtBox->clear();
-            c->VoiceSpeak();
-            QVERIFY(c->Voice->WaitUntilDone(20000));
-            if (started.size() == 1)
-                break;
-            qWarning("the engine started the stream over after a skip; speaking again");
-        }
+        c->DebugTxtBox->clear();
+        c->VoiceSpeak();
+        QVERIFY(c->Voice->WaitUntilDone(60000));
         QCOMPARE(started.size(), 1);
         QCOMPARE(reached.mid(0, 5), QList<int>({ 0, 4, 2, 4, 5 }));
         QCOMPARE(log(), QStringList({ "Speak", "Skip", "Skip", "Skip", "Skip" }));

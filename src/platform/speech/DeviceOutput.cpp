@@ -101,15 +101,17 @@ bool DeviceOutput::idle() const
     return m_written == m_handed && (!m_sink || m_sink->pendingBytes() == 0);
 }
 
-void DeviceOutput::discard(quint64 generation)
+void DeviceOutput::clear(quint64 generation)
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_runs.clear();
-        m_written = m_handed;
-        m_generation = generation;
-        m_space.notify_all();
-    }
+    std::lock_guard lock(m_mutex);
+    m_runs.clear();
+    m_written = m_handed;
+    m_generation = generation;
+    m_space.notify_all();
+}
+
+void DeviceOutput::silence()
+{
     if (m_sink)
         m_sink->discard();
 }

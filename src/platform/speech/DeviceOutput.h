@@ -31,7 +31,11 @@ public:
     QByteArray device() const { return m_deviceId; }
     qint64 playedBytes() const;
     bool idle() const; // nothing buffered and nothing left to play
-    void discard(quint64 generation); // drops every unplayed byte and starts a new generation
+    // Drops every buffered byte and starts a new generation; cheap, safe under other locks.
+    void clear(quint64 generation);
+    // Drops what the sink holds. The sink may run the event loop meanwhile, so no lock of the
+    // voice may be held.
+    void silence();
     void setPaused(bool paused);
     void service(); // opens or reopens the sink as the buffered format needs, drains without one
     void close(); // refuses every waiting write, for shutdown

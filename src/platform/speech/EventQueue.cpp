@@ -10,17 +10,16 @@ bool EventQueue::push(std::span<const SpeechEvent> events, quint64 generation)
     return true;
 }
 
-std::vector<SpeechEvent> EventQueue::takeDue(qint64 playedBytes)
+std::optional<SpeechEvent> EventQueue::takeNext(qint64 playedBytes)
 {
     std::lock_guard lock(m_mutex);
-    std::vector<SpeechEvent> due;
-    while (!m_events.empty() && m_events.front().due <= playedBytes) {
-        due.push_back(std::move(m_events.front()));
-        m_events.pop_front();
-    }
-    if (!due.empty())
+    if (m_events.empty() || m_events.front().due > playedBytes)
+        return std::nullopt;
+    SpeechEvent event = std::move(m_events.front());
+    m_events.pop_front();
+    if (m_events.size() == capacity - 1)
         m_space.notify_all();
-    return due;
+    return event;
 }
 
 void EventQueue::setGeneration(quint64 generation)

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -17,7 +18,7 @@ public:
 
     // Blocks while the queue is full; returns false when generation is no longer current.
     bool push(std::span<const SpeechEvent> events, quint64 generation);
-    std::vector<SpeechEvent> takeDue(qint64 playedBytes);
+    std::optional<SpeechEvent> takeNext(qint64 playedBytes); // the first event, when it is due
     // Drops the events that match keep() == false and starts a new generation.
     template <typename Keep> void discard(quint64 generation, Keep keep)
     {

@@ -44,7 +44,7 @@ SpVoice::SpVoice(
     if (outputTokens.Count() > 0)
         m_output = outputTokens.Item(0);
     m_events->setGeneration(m_schedule.generation);
-    m_device->discard(m_schedule.generation);
+    m_device->clear(m_schedule.generation);
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(dispatchIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &SpVoice::dispatch);
@@ -209,7 +209,6 @@ int SpVoice::Speak(const QString& text, int flags)
 void SpVoice::purge()
 {
     std::shared_ptr<SpeechRequest> front;
-    quint64 generation = 0;
     {
         std::lock_guard lock(m_schedule.mutex);
         if (!m_schedule.requests.empty() && m_schedule.requests.front()->started)
@@ -217,11 +216,13 @@ void SpVoice::purge()
         m_schedule.requests.clear();
         m_schedule.renderIndex = 0;
         m_schedule.rewind.reset();
-        generation = ++m_schedule.generation;
+        const quint64 generation = ++m_schedule.generation;
+        // The worker must not see the new generation before the device and the queue do.
+        m_device->clear(generation);
+        m_events->discard(generation, [](const SpeechEvent&) { return false; });
     }
     m_schedule.wake.notify_all();
-    m_device->discard(generation);
-    m_events->discard(generation, [](const SpeechEvent&) { return false; });
+    m_device->silence();
     // Streams that never started end unseen; the one playing ends where it was cut.
     m_lastEnded = m_nextStream - 1;
     if (front)
@@ -256,7 +257,6 @@ int SpVoice::Skip(const QString& type, int count)
         throw PlatformError(QStringLiteral("\"%1\" cannot be skipped; only \"Sentence\" can.").arg(type));
     if (count == 0)
         return 0;
-    quint64 generation = 0;
     int skipped = 0;
     {
         std::lock_guard lock(m_schedule.mutex);
@@ -281,11 +281,12 @@ int SpVoice::Skip(const QString& type, int count)
         position -= position % front.format.bytesPerFrame();
         m_schedule.rewind = SpeechSchedule::Rewind { static_cast<size_t>(target), position };
         m_schedule.renderIndex = 0;
-        generation = ++m_schedule.generation;
+        const quint64 generation = ++m_schedule.generation;
+        m_device->clear(generation);
+        m_events->discard(generation, [](const SpeechEvent&) { return false; });
     }
     m_schedule.wake.notify_all();
-    m_device->discard(generation);
-    m_events->discard(generation, [](const SpeechEvent&) { return false; });
+    m_device->silence();
     startTimer();
     return skipped;
 }
@@ -320,14 +321,13 @@ void SpVoice::dispatch()
 {
     m_dispatchPosted = false;
     m_device->service();
-    if (!m_paused) {
-        const quint64 generation = m_schedule.generation;
-        for (const SpeechEvent& event : m_events->takeDue(m_device->playedBytes())) {
-            // A handler may purge, skip or pause; what it voided is not raised.
-            if (m_schedule.generation != generation)
-                break;
-            raise(event);
-        }
+    // One at a time: a handler (or the audio device) may run the event loop, which dispatches
+    // again, and may purge, skip or pause; what comes next is always taken from the queue.
+    while (!m_paused) {
+        const auto event = m_events->takeNext(m_device->playedBytes());
+        if (!event)
+            break;
+        raise(*event);
     }
     bool busy = false;
     {
