@@ -541,7 +541,14 @@ void frmConsole::restoreSpeakFlags()
 void frmConsole::ResetBtn_Click()
 {
     select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
-    voice().setAudioOutput(SpObjectToken());
+    // Without any audio device the default output cannot be chosen either; the audio-output
+    // choice has just logged that, and the rest of the reset must still happen.
+    try {
+        voice().setAudioOutput(SpObjectToken());
+    } catch (const PlatformError&) {
+        if (voice().GetAudioOutputs().Count() > 0)
+            throw;
+    }
     select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
     select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
     MainTxtBox->setPlainText(initialText);

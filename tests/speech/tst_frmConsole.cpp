@@ -598,6 +598,7 @@ private slots:
         QCOMPARE(lines.size(), 1);
         QVERIFY(lines[0].startsWith(QStringLiteral("Set audio output error: ")));
         QVERIFY(lines[0].size() > 24);
+        QCOMPARE(child.values("reset.text"), QStringList { "Enter text you wish spoken here." });
     }
 };
 

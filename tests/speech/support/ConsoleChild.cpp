@@ -61,6 +61,10 @@ int load()
     report("outputs.enabled", console.AudioOutputCB->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
     for (const QString& line : console.DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         report("log", line);
+    // Reset must come through whole, devices or not.
+    console.MainTxtBox->setPlainText(QStringLiteral("changed"));
+    console.ResetBtn_Click();
+    report("reset.text", console.MainTxtBox->toPlainText());
     WindowRegistry::destroyAll();
     return 0;
 }
