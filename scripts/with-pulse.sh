@@ -13,10 +13,15 @@ pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit --use-pid-file=
   -L "module-null-sink sink_name=parlora_null sink_properties=device.description=Parlora_Null_Output" \
   -L "module-always-sink" >"$dir/log" 2>&1 &
 pid=$!
+stop() { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; rm -rf "$dir"; }
+# The server goes with this script however it ends.
+trap 'stop; exit 143' TERM INT HUP
 for _ in $(seq 1 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
 pactl set-default-sink parlora_null >/dev/null 2>&1 || true
-"$@"
+"$@" &
+child=$!
+trap 'kill "$child" 2>/dev/null; wait "$child" 2>/dev/null; stop; exit 143' TERM INT HUP
+wait "$child"
 rc=$?
-kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-rm -rf "$dir"
+stop
 exit $rc
