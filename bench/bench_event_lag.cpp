@@ -12,6 +12,13 @@
 // device, and each word's audio is found in the recording by normalised cross-correlation, so
 // gaps on the way move the match instead of corrupting the clock.
 // Error: hand-over, our read (~0.5 ms) and PulseAudio's resamplers make lags look ≤ ~1 ms smaller.
+//
+// Stopping: texts are purged, and sentences skipped, at varied moments while a word sounds; the
+// time runs from the call to the play time (same clock) of the end of the last audible sample of
+// the audio that was cut. Which audio that is comes from the copy of what was handed to the
+// device: the recording is fitted as the copy from before the call, up to a change point, then as
+// the copy from after it (the next sentence, for a skip) or silence (the null sink's monitor
+// carries zeros when nothing plays).
 
 #include "BenchSupport.h"
 #include "ESpeakBackend.h"
@@ -24,6 +31,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <regex>
@@ -175,6 +183,91 @@ std::optional<Match> locateStream(
     return m;
 }
 
+// The last sample in [from, to) louder than `threshold`, or -1.
+qint64 lastLoud(const std::vector<int16_t>& samples, qint64 from, qint64 to, int threshold)
+{
+    for (qint64 i = std::min<qint64>(to, static_cast<qint64>(samples.size())) - 1; i >= std::max<qint64>(0, from); --i)
+        if (std::abs(samples[size_t(i)]) > threshold)
+            return i;
+    return -1;
+}
+
+// A purge or skip: when it was called and how much had been handed to the device by then (all
+// that was handed later belongs to what followed it), and when the next action began, so that
+// the recording up to then belongs to this one.
+struct Cut {
+    Clock::time_point called;
+    qint64 handed = 0;
+    Clock::time_point next;
+};
+
+// The shift of the audio that was playing when a cut was called: 100 ms of what was handed 200 to
+// 100 ms before it, which had played before the call (the device's buffers hold less than 100 ms).
+std::optional<Match> shiftBefore(
+    const std::vector<int16_t>& handed, const std::vector<int16_t>& recording, qint64 boundary, qint64 arrivedAtCall)
+{
+    const qint64 guess = arrivedAtCall - boundary;
+    const Match m = bestShift(handed, boundary - rate / 5, rate / 10, recording, guess - rate / 20, guess + rate / 5);
+    if (m.correlation < 0.5)
+        return std::nullopt;
+    return m;
+}
+
+// Where, in [from, to), the recording stops following the copy of what was handed before a cut
+// (samples before `boundary`, placed at shift `before`) and follows what came after it instead:
+// the copy of what was handed from `boundary` to `afterEnd` placed at shift `after`, or silence.
+// The change point that fits best in least squares; the earliest of equally good ones.
+qint64 changePoint(const std::vector<int16_t>& recording, const std::vector<int16_t>& handed, qint64 boundary,
+    qint64 before, std::optional<qint64> after, qint64 afterEnd, qint64 from, qint64 to)
+{
+    const auto oldAt = [&](qint64 r) {
+        const qint64 h = r - before;
+        return h >= 0 && h < boundary ? double(handed[size_t(h)]) : 0.0;
+    };
+    const auto newAt = [&](qint64 r) {
+        const qint64 h = after ? r - *after : -1;
+        return h >= boundary && h < afterEnd ? double(handed[size_t(h)]) : 0.0;
+    };
+    const auto square = [](double x) { return x * x; };
+    from = std::max<qint64>(from, 0);
+    to = std::min<qint64>(to, static_cast<qint64>(recording.size()));
+    double cost = 0; // with the change at `from`: everything is what came after
+    for (qint64 r = from; r < to; ++r)
+        cost += square(recording[size_t(r)] - newAt(r));
+    double best = cost;
+    qint64 point = from;
+    for (qint64 r = from; r < to; ++r) {
+        cost += square(recording[size_t(r)] - oldAt(r)) - square(recording[size_t(r)] - newAt(r));
+        if (cost < best) {
+            best = cost;
+            point = r + 1;
+        }
+    }
+    return point;
+}
+
+// The first recorded sample whose play time is at or after `time`, searched near `near`.
+qint64 sampleAt(const MonitorRecorder& recorder, Clock::time_point time, Clock::duration block, qint64 near)
+{
+    for (qint64 r = std::max<qint64>(0, near - rate / 5); r < near + rate / 5; ++r)
+        if (recorder.timeOf(double(r)) + block >= time)
+            return r;
+    return near;
+}
+
+// Calls `cut` once the latest 10 ms of the monitor carry speech, within 200 ms, so that the cut
+// falls on a sounding word rather than in a pause.
+void whenSounding(const MonitorRecorder& recorder, QObject* context, std::function<void()> cut, int tries = 40)
+{
+    if (tries == 0 || recorder.recentPeak(10) >= 1000) {
+        cut();
+        return;
+    }
+    QTimer::singleShot(5, context, [&recorder, context, cut = std::move(cut), tries]() mutable {
+        whenSounding(recorder, context, std::move(cut), tries - 1);
+    });
+}
+
 Clock::duration ms(double value)
 {
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(value));
@@ -250,6 +343,86 @@ int main(int argc, char** argv)
             settle(300);
             trials.push_back(trial);
         }
+    }
+
+    // Part 3: stopping. Each text is purged 1.5 to 3.3 s into its speech, 0 to 110 ms after a Word
+    // event and once the monitor carries speech.
+    constexpr int stopCount = 10;
+    std::vector<Cut> stops;
+    for (int i = 0; i < stopCount; ++i) {
+        voice.Speak(prose(1500, 60 + unsigned(i)), SVSFlagsAsync | SVSFIsNotXML);
+        const Clock::time_point begun = Clock::now();
+        Cut cut;
+        bool armed = false;
+        QEventLoop loop;
+        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
+            if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
+                return;
+            armed = true;
+            QTimer::singleShot(i * 37 % 110, &loop, [&] {
+                whenSounding(recorder, &loop, [&] {
+                    cut.handed = tee->size();
+                    cut.called = Clock::now();
+                    voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+                    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+                });
+            });
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        cut.next = Clock::now();
+        if (cut.called == Clock::time_point())
+            voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+        else
+            stops.push_back(cut);
+    }
+    settle(200);
+
+    // Part 4: skipping. One text; each skip comes at least a second after the one before, in the
+    // sentence it led to, once a word 20 to 60 % into that sentence's text is raised (and 0 to 90 ms
+    // later, once the monitor carries speech), so that the sentence skipped is sounding and far
+    // from its end.
+    constexpr int skipCount = 10;
+    std::vector<Cut> skips;
+    {
+        voice.Speak(prose(8000, 83), SVSFlagsAsync | SVSFIsNotXML);
+        Clock::time_point last = Clock::now();
+        int sentenceStart = -1, sentenceLength = 0;
+        bool pending = false;
+        QEventLoop loop;
+        QObject::connect(&voice, &SpVoice::Sentence, &loop, [&](int, QVariant, int position, int length) {
+            sentenceStart = position;
+            sentenceLength = length;
+        });
+        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int position, int) {
+            const int n = static_cast<int>(skips.size());
+            if (pending || n >= skipCount || sentenceStart < 0 || Clock::now() - last < std::chrono::seconds(1)
+                || position < sentenceStart + sentenceLength * (2 + n % 5) / 10)
+                return;
+            pending = true;
+            QTimer::singleShot(n * 29 % 90, &loop, [&] {
+                whenSounding(recorder, &loop, [&] {
+                    Cut cut;
+                    cut.handed = tee->size();
+                    cut.called = Clock::now();
+                    voice.Skip(QStringLiteral("Sentence"), 1);
+                    last = Clock::now();
+                    if (!skips.empty())
+                        skips.back().next = cut.called;
+                    skips.push_back(cut);
+                    sentenceStart = -1; // the next skip waits for the sentence this one led to
+                    pending = false;
+                    if (skips.size() == skipCount)
+                        QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+                });
+            });
+        });
+        QTimer::singleShot(60000, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (!skips.empty())
+            skips.back().next = Clock::now();
+        voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+        settle(300);
     }
     recorder.stop(spoken - std::chrono::milliseconds(300));
 
@@ -332,5 +505,106 @@ int main(int argc, char** argv)
             percentile(list, 100));
     if (lost > 0)
         std::printf("first-audio device: %d trials not found in the recording\n", lost);
+
+    // ~-50 dBFS: what counts as audible. Cuts that came when nothing was (in the 10 ms of audio
+    // played before the call) cannot show how fast sound stops, and are left out.
+    constexpr int audible = 100;
+    struct Outcome {
+        std::vector<double> ms, renderMs, nextMs, unheardMs;
+        int quiet = 0, lost = 0, gapless = 0;
+    };
+    // `after`: the shift of what was handed from the call to `afterEnd`, when something followed.
+    const auto measure = [&](const Cut& c, Outcome& out, std::optional<qint64> after, qint64 afterEnd,
+                             qint64 to) -> std::optional<qint64> {
+        const qint64 arrived = recorder.samplesBy(c.called);
+        const auto before = shiftBefore(handed, recording, c.handed, arrived);
+        if (!before) {
+            ++out.lost;
+            return std::nullopt;
+        }
+        const qint64 atCall = sampleAt(recorder, c.called, block, arrived);
+        if (lastLoud(recording, atCall - rate / 100, atCall, audible) < 0) {
+            ++out.quiet;
+            return std::nullopt;
+        }
+        const qint64 change
+            = changePoint(recording, handed, c.handed, before->shift, after, afterEnd, atCall - rate / 100, to);
+        const qint64 last = lastLoud(recording, atCall - rate / 100, change, audible);
+        if (last < 0) { // the old copy does not fit even before the call
+            ++out.lost;
+            return std::nullopt;
+        }
+        const qint64 end = last + 1;
+        const Clock::time_point silent = recorder.timeOf(double(end));
+        out.ms.push_back(msBetween(c.called, silent + block));
+        out.renderMs.push_back(msBetween(c.called, silent));
+        // What had been handed but never played: what the change point left of the old copy.
+        out.unheardMs.push_back(1000.0 * double(c.handed - (change - before->shift)) / rate);
+        return end;
+    };
+
+    // Purge: nothing follows, so the fit is between the old copy and silence, up to the next text
+    // (400 ms of silence at least lie between).
+    Outcome stopped;
+    for (const Cut& c : stops)
+        measure(c, stopped, std::nullopt, 0, recorder.samplesBy(c.next));
+
+    // Skip: everything handed after the call is the next sentence. It is found in the recording by
+    // correlation with its copy (100 ms from just before its first loud sample, within a second
+    // of the call), then the fit tells where the skipped sentence's copy stops being followed,
+    // whether silence or the next sentence comes after it. A "first silence gap" would stop at a
+    // plosive's closure or a pause between words, or miss the end when no gap comes at all (the
+    // next sentence can begin in the very block the old one ends in); comparing single samples of
+    // the recording and the copy is blurred by the resamplers' phase, which a fit over many is not.
+    Outcome skipped;
+    for (size_t i = 0; i < skips.size(); ++i) {
+        const Cut& c = skips[i];
+        const qint64 arrived = recorder.samplesBy(c.called);
+        const qint64 until = recorder.samplesBy(c.next);
+        const qint64 afterEnd = i + 1 < skips.size() ? skips[i + 1].handed : static_cast<qint64>(handed.size());
+        const qint64 onset = firstLoud(handed, c.handed, 2000);
+        if (onset < 0 || onset >= afterEnd) {
+            ++skipped.lost;
+            continue;
+        }
+        const qint64 begin = std::max(c.handed, onset - rate / 100);
+        const Match next
+            = bestShift(handed, begin, rate / 10, recording, arrived - rate / 20 - begin, until - rate / 10 - begin);
+        if (next.correlation < 0.5) {
+            ++skipped.lost;
+            continue;
+        }
+        const qint64 nextOnset = onset + next.shift;
+        const auto end = measure(c, skipped, next.shift, afterEnd, nextOnset);
+        if (!end)
+            continue;
+        skipped.nextMs.push_back(msBetween(c.called, recorder.timeOf(double(nextOnset)) + block));
+        if (firstLoud(recording, *end, audible) - *end < rate / 1000)
+            ++skipped.gapless; // less than 1 ms of silence between the sentences
+    }
+
+    const auto report = [](const char* what, const char* action, const Outcome& o, size_t tried) {
+        if (!o.ms.empty())
+            std::printf("%s latency: median %.1f ms, max %.1f ms (%zu %ss; %s to the play time of the end of the "
+                        "last audible sample cut)\n",
+                what, median(o.ms), percentile(o.ms, 100), o.ms.size(), what, action);
+        if (o.quiet + o.lost > 0)
+            std::printf("%s latency: of %zu %ss, %d came when nothing was audible, %d were not found in the "
+                        "recording\n",
+                what, tried, what, o.quiet, o.lost);
+    };
+    report("stop", "Speak with purge while a word sounds", stopped, stops.size());
+    report("skip", "Skip of one sentence while it sounds", skipped, skips.size());
+    std::printf("stop and skip against the sink's render time instead (one block earlier): stop median %.1f ms, max "
+                "%.1f ms; skip median %.1f ms, max %.1f ms\n",
+        median(stopped.renderMs), percentile(stopped.renderMs, 100), median(skipped.renderMs),
+        percentile(skipped.renderMs, 100));
+    std::printf("skip: the next sentence's first loud sample played %.1f ms after the call (median, max %.1f ms); "
+                "%d of %zu skips had less than 1 ms of silence between the sentences\n",
+        median(skipped.nextMs), percentile(skipped.nextMs, 100), skipped.gapless, skipped.ms.size());
+    std::printf("stop and skip: handed to the device before the call but never played: median %.1f ms (max %.1f ms) "
+                "for stops, %.1f ms (max %.1f ms) for skips\n",
+        median(stopped.unheardMs), percentile(stopped.unheardMs, 100), median(skipped.unheardMs),
+        percentile(skipped.unheardMs, 100));
     return 0;
 }
