@@ -392,14 +392,11 @@ bool MonitorRecorder::waitForData(int ms)
     return false;
 }
 
-int MonitorRecorder::recentPeak(int ms) const
+std::vector<int16_t> MonitorRecorder::recentSamples(int ms) const
 {
     std::lock_guard lock(m_mutex);
     const size_t n = std::min(m_samples.size(), static_cast<size_t>(m_rate) * static_cast<size_t>(ms) / 1000);
-    int peak = 0;
-    for (size_t i = m_samples.size() - n; i < m_samples.size(); ++i)
-        peak = std::max(peak, std::abs(int(m_samples[i])));
-    return peak;
+    return std::vector<int16_t>(m_samples.end() - static_cast<std::ptrdiff_t>(n), m_samples.end());
 }
 
 void MonitorRecorder::stop(Clock::time_point from)

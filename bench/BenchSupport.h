@@ -52,7 +52,7 @@ public:
 
     bool start(); // false when parec could not be started
     bool waitForData(int ms); // true once some audio arrived
-    int recentPeak(int ms) const; // while recording: the loudest of the last `ms` of samples
+    std::vector<int16_t> recentSamples(int ms) const; // while recording: the last `ms` of samples
     // Ends the recording; the clock is fitted on the reads from `from` on, after the start-up burst.
     void stop(Clock::time_point from = {});
 

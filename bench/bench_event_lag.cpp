@@ -28,6 +28,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -201,16 +202,19 @@ struct Cut {
     Clock::time_point next;
 };
 
-// The shift of the audio that was playing when a cut was called: 100 ms of what was handed 200 to
-// 100 ms before it, which had played before the call (the device's buffers hold less than 100 ms).
+// The shift of the audio that was playing when a cut was called: of 100 ms of what was handed
+// from 200 ms before it (which had played before the call: the device's buffers hold less than
+// 100 ms) or, when that is silent, the first of earlier ones that matches, up to 700 ms before.
 std::optional<Match> shiftBefore(
     const std::vector<int16_t>& handed, const std::vector<int16_t>& recording, qint64 boundary, qint64 arrivedAtCall)
 {
     const qint64 guess = arrivedAtCall - boundary;
-    const Match m = bestShift(handed, boundary - rate / 5, rate / 10, recording, guess - rate / 20, guess + rate / 5);
-    if (m.correlation < 0.5)
-        return std::nullopt;
-    return m;
+    for (qint64 back = rate / 5; back <= rate * 7 / 10; back += rate / 20) {
+        const Match m = bestShift(handed, boundary - back, rate / 10, recording, guess - rate / 20, guess + rate / 5);
+        if (m.correlation >= 0.5)
+            return m;
+    }
+    return std::nullopt;
 }
 
 // Where, in [from, to), the recording stops following the copy of what was handed before a cut
@@ -255,11 +259,19 @@ qint64 sampleAt(const MonitorRecorder& recorder, Clock::time_point time, Clock::
     return near;
 }
 
-// Calls `cut` once the latest 10 ms of the monitor carry speech, within 200 ms, so that the cut
-// falls on a sounding word rather than in a pause.
+// Calls `cut` once every 5 ms of the latest 30 ms from the monitor carries speech (within 200
+// ms), so that the cut falls on a sounding word rather than in a pause: the newest samples are
+// about a block ahead of the play time, and the reads up to 20 ms apart.
 void whenSounding(const MonitorRecorder& recorder, QObject* context, std::function<void()> cut, int tries = 40)
 {
-    if (tries == 0 || recorder.recentPeak(10) >= 1000) {
+    const std::vector<int16_t> latest = recorder.recentSamples(30);
+    bool sounding = latest.size() == size_t(rate * 30 / 1000);
+    for (size_t from = 0; sounding && from < latest.size(); from += rate / 200) {
+        const auto part = std::minmax_element(latest.begin() + std::ptrdiff_t(from),
+            latest.begin() + std::ptrdiff_t(std::min(latest.size(), from + rate / 200)));
+        sounding = std::max(-int(*part.first), int(*part.second)) >= 300;
+    }
+    if (tries == 0 || sounding) {
         cut();
         return;
     }
@@ -298,7 +310,7 @@ int main(int argc, char** argv)
     voice.Speak(QStringLiteral("The device is ready."), SVSFIsNotXML);
     settle(700);
 
-    // Part 1: the Word events of 20 s of speech.
+    // First: the Word events of 20 s of speech.
     const QString text = prose(300, 11);
     const qint64 handedBase = tee->size();
     struct Raised {
@@ -323,7 +335,7 @@ int main(int argc, char** argv)
     const qint64 handedEnd = tee->size();
     QObject::disconnect(&voice, nullptr, &context, nullptr);
 
-    // Part 2: Speak to the first sample played, for short and long texts, purged after 400 ms.
+    // Then: Speak to the first sample played, for short and long texts, purged after 400 ms.
     struct Trial {
         int kib;
         Clock::time_point spoken;
@@ -345,7 +357,7 @@ int main(int argc, char** argv)
         }
     }
 
-    // Part 3: stopping. Each text is purged 1.5 to 3.3 s into its speech, 0 to 110 ms after a Word
+    // Then stopping: each text is purged 1.5 to 3.3 s into its speech, 0 to 110 ms after a Word
     // event and once the monitor carries speech.
     constexpr int stopCount = 10;
     std::vector<Cut> stops;
@@ -378,7 +390,7 @@ int main(int argc, char** argv)
     }
     settle(200);
 
-    // Part 4: skipping. One text; each skip comes at least a second after the one before, in the
+    // Then skipping, in one text: each skip comes at least a second after the one before, in the
     // sentence it led to, once a word 20 to 60 % into that sentence's text is raised (and 0 to 90 ms
     // later, once the monitor carries speech), so that the sentence skipped is sounding and far
     // from its end.
@@ -544,7 +556,7 @@ int main(int argc, char** argv)
     };
 
     // Purge: nothing follows, so the fit is between the old copy and silence, up to the next text
-    // (400 ms of silence at least lie between).
+    // (spoken half a second after the call).
     Outcome stopped;
     for (const Cut& c : stops)
         measure(c, stopped, std::nullopt, 0, recorder.samplesBy(c.next));
@@ -579,7 +591,8 @@ int main(int argc, char** argv)
         if (!end)
             continue;
         skipped.nextMs.push_back(msBetween(c.called, recorder.timeOf(double(nextOnset)) + block));
-        if (firstLoud(recording, *end, audible) - *end < rate / 1000)
+        const qint64 resumed = firstLoud(recording, *end, audible);
+        if (resumed >= 0 && resumed - *end < rate / 1000)
             ++skipped.gapless; // less than 1 ms of silence between the sentences
     }
 

@@ -52,6 +52,10 @@ done
 check "render time engine/espeak-ng" "^render ratio engine/espeak-ng: ([0-9.]+) wall.*" "<=" 1.15 ""
 check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
 check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
+check "stop latency (purge), median" "^stop latency: median ([-0-9.]+) ms.*" "<" 100 ms
+check "stop latency (purge), max" "^stop latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
+check "skip latency (sentence), median" "^skip latency: median ([-0-9.]+) ms.*" "<" 100 ms
+check "skip latency (sentence), max" "^skip latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
 check "memory growth, 10 MB to device" "^memory device 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
 check "memory growth, 10 MB to file" "^memory file 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
 exit $failed
