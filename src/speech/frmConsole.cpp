@@ -1,5 +1,6 @@
 #include "frmConsole.h"
 
+#include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "SystemColors.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-const QString productCaption = QStringLiteral("Parlora v1.0");
 const QString defaultFormat = QStringLiteral("SAFT22kHz16BitMono");
 const QString initialText = QStringLiteral("Enter text you wish spoken here.");
 constexpr int magenta = 0xFF00FF;
@@ -292,7 +292,7 @@ void frmConsole::Form_Load()
         MsgBox(QStringLiteral("Error in initialization: ") + lineBreaks
                 + QStringLiteral("(vxrt2000k1 not installed), Please view Readme.txt") + lineBreaks
                 + QStringLiteral("Shutting down."),
-            vbOKOnly, productCaption);
+            vbOKOnly, MDIMain::ProductCaption);
         Voice.reset();
         // Nothing works without a voice; the program ends here, not in its event loop.
         std::exit(EXIT_FAILURE);

@@ -187,7 +187,6 @@ int SpVoice::Speak(const QString& text, int flags)
     const int stream = m_nextStream++;
     auto request = std::make_shared<SpeechRequest>(
         stream, std::move(spoken), std::move(document), (flags & SVSFNLPSpeakPunc) != 0);
-    request->speakPunctuation = (flags & SVSFNLPSpeakPunc) != 0;
     request->voiceTokenId = m_voice.Id();
     if (toFile) {
         request->target = m_stream;

@@ -13,6 +13,7 @@ struct SpeechRequest {
         : stream(streamNumber)
         , text(std::move(spokenText))
         , document(std::move(doc))
+        , speakPunctuation(punctuation)
         , chunker(text, document, punctuation)
     {
     }
@@ -22,8 +23,8 @@ struct SpeechRequest {
     const int stream;
     const QString text;
     const MarkupDocument document;
+    const bool speakPunctuation;
     const SpeechChunker chunker;
-    bool speakPunctuation = false;
     QString voiceTokenId; // the voice at Speak time
     std::shared_ptr<SpStream> target; // a file stream, or null for the device
     PcmFormat format;
