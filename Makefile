@@ -25,14 +25,18 @@ test: build
 bench: build
 	@scripts/with-pulse.sh scripts/run-benchmarks.sh $(BUILD)
 
-# Runs the markup reader's fuzzer (ASan + UBSan, clang) for FUZZ_SECONDS seconds.
+# Runs each fuzz target (ASan + UBSan, clang) for FUZZ_SECONDS seconds; FUZZ_TARGETS picks them.
+# A target fuzz_<name> starts from fuzz/corpus/<name> and grows fuzz/corpus-run/<name>.
 FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= $(patsubst fuzz/%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
 fuzz: deps
 	@cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DPARLORA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
-	@cmake --build build-fuzz -j $(JOBS) --target fuzz_markup
-	@mkdir -p fuzz/corpus-run && cp -n fuzz/corpus/* fuzz/corpus-run/ 2>/dev/null || true
-	@build-fuzz/fuzz/fuzz_markup -max_total_time=$(FUZZ_SECONDS) -max_len=4096 fuzz/corpus-run fuzz/corpus
+	@cmake --build build-fuzz -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do n=$${t#fuzz_}; mkdir -p fuzz/corpus-run/$$n fuzz/corpus/$$n; \
+	  cp -n fuzz/corpus/$$n/* fuzz/corpus-run/$$n/ 2>/dev/null || true; \
+	  echo "== $$t"; build-fuzz/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    fuzz/corpus-run/$$n fuzz/corpus/$$n || exit 1; done
 
 clean:
 	rm -rf $(BUILD) build-fuzz

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "CommonDialog.h"
+
 #include <QMdiSubWindow>
 
 class QPlainTextEdit;
 
 // The text editor mode page: a borderless child window of the main window whose text box
 // SayText holds the text to be spoken. Sizes in its handlers are twips of the window's outer size.
+// Its document state (the undo store, TextModified, EditorFileName) is program-wide, see
+// EditorDocument.h; the page's operations work on that state and on SayText.
 class frmEditor : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -13,8 +17,29 @@ public:
 
     void Form_Load();
     void Form_Resize();
+    // Called for every character key (Enter and Backspace included) before it changes the text.
+    void SayText_KeyPress(int keyAscii);
+
+    // The undo store.
+    void SetUndoString();
+    void UndoMe_Click();
+    void RedoUndoString();
+    void ClearUndoString();
+
+    // The document's files; each runs its whole dialogue itself.
+    void OpenFile();
+    void NewFile();
+    void SaveFile();
+    void SaveAsFile();
+    void PrintFile();
+
+    // Before the program is left: with unsaved work asks "Would you like to save your work?" and
+    // on Yes saves as the save step of New does. True when the program may be left (nothing to
+    // save, No, or Yes with a save that succeeded); false on a cancelled or failed save.
+    bool OfferToSaveWork();
 
     QPlainTextEdit* SayText;
+    CommonDialog Dialogs { this };
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

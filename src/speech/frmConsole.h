@@ -60,6 +60,10 @@ public:
     void SkipBtn_Click();
     void ResetBtn_Click();
 
+    // Speaks savetext into a wave file that the user chooses, in the format selected in FormatCB,
+    // and returns when the file is complete; the voice then speaks to the selected output again.
+    void SaveToWave(const QString& savetext);
+
     std::unique_ptr<SpVoice> Voice;
     int SpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
     bool IsSpeaking = false;

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "UndoStore.h"
+
+#include <QString>
+
+// The editor's document state. It is program-wide and lives for the whole run: the undo store
+// (slots 1 to 100; slot 100 is never written), the index of the current slot, whether the text
+// has unsaved changes, and the file the document was last opened from or saved to.
+struct EditorDocument {
+    UndoStore UndoStrings;
+    int UndoIndex = 0;
+    bool TextModified = false;
+    QString EditorFileName;
+};
+
+// The one document of the program.
+EditorDocument& editorDocument();
+// Back to the state at program start (tests start a fresh program with it).
+void resetEditorDocument();
