@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_WERROR=ON
 
-.PHONY: deps configure build run test bench fuzz clean
+.PHONY: deps configure build run test test-asan test-tsan bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -21,6 +21,25 @@ run: build
 
 test: build
 	@QT_QPA_PLATFORM=offscreen scripts/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j 2
+
+# The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer.
+SAN_ENV = QT_QPA_PLATFORM=offscreen \
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
+  LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/sanitizers/lsan.supp:print_suppressions=0 \
+  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$(CURDIR)/scripts/sanitizers/tsan.supp
+test-asan: deps
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=address,undefined >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-asan --output-on-failure -j 2 --timeout 900
+
+# The engine's and the console's tests with ThreadSanitizer.
+TSAN_TESTS = tst_SpVoice tst_SpVoiceStreams tst_QtAudioOutput tst_ChunkEventMapper tst_frmConsole
+test-tsan: deps
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
+	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-tsan --output-on-failure -j 2 --timeout 900 \
+	  -R '^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$'
 
 bench: build
 	@scripts/with-pulse.sh scripts/run-benchmarks.sh $(BUILD)
