@@ -310,6 +310,8 @@ bool SpVoice::waitFor(int stream, int milliseconds)
 
 bool SpVoice::WaitUntilDone(int milliseconds) { return waitFor(m_nextStream - 1, milliseconds); }
 
+QString SpVoice::TakeAudioOutputError() { return m_device->takeError(); }
+
 void SpVoice::startTimer()
 {
     if (!m_timer.isActive())

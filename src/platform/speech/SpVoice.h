@@ -54,6 +54,10 @@ public:
     void Resume();
     int Skip(const QString& type, int count);
     bool WaitUntilDone(int milliseconds); // −1 waits without limit; true when all speech has ended
+    // The last failure of the audio output (the device or the audio server went away, a format was
+    // refused), once; empty when there was none. Speech then goes on silently at the real rate, so
+    // every stream still ends; choosing the output again retries the device.
+    QString TakeAudioOutputError();
 
 signals:
     void StartStream(int StreamNumber, QVariant StreamPosition);
