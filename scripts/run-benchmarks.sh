@@ -28,6 +28,8 @@ run bench_first_audio --benchmark_time_unit=ms
 run bench_render_speed
 run bench_event_lag
 run bench_memory_growth
+run bench_console_events
+run bench_undo
 
 # One summary line: the figure captured by the regular expression's group, against its target.
 check() {
@@ -58,4 +60,11 @@ check "skip latency (sentence), median" "^skip latency: median ([-0-9.]+) ms.*" 
 check "skip latency (sentence), max" "^skip latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
 check "memory growth, 10 MB to device" "^memory device 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
 check "memory growth, 10 MB to file" "^memory file 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
+check "console event, mean" "^console events: mean ([0-9.]+) us.*" "<" 20 us
+check "console event, max (CPU time)" "^console events: .*CPU time: .*max ([0-9.]+) ms.*" "<" 5 ms
+check "console event, max (wall time)" "^console events: mean .*us, max ([0-9.]+) ms;.*" "<" 5 ms
+check "editor key press, 1 MB, p99" "^undo key 1MB: median [0-9.]+ ms, p99 ([0-9.]+) ms.*" "<" 5 ms
+check "editor key press, 10 MB, p99" "^undo key 10MB: median [0-9.]+ ms, p99 ([0-9.]+) ms.*" "<" 50 ms
+check "undo slots memory, 10 MB" "^undo memory 10MB: ([0-9.]+) MiB.*" "<" 20 MiB
+check "open 10 MB text file, max" "^open 10MB: median [0-9.]+ ms, max ([0-9.]+) ms.*" "<" 1000 ms
 exit $failed

@@ -12,6 +12,9 @@ struct EditorDocument {
     int UndoIndex = 0;
     bool TextModified = false;
     QString EditorFileName;
+    // Set by New: EditorFileName still names the file before it, which the new document is not,
+    // so Save asks for a name until the document is opened or saved under one.
+    bool Untitled = false;
 };
 
 // The one document of the program.

@@ -1,17 +1,155 @@
 #include "frmButtons.h"
 
+#include "ButtonSettingsFile.h"
+#include "MDIMain.h"
+#include "MessageBoxes.h"
+#include "PlatformError.h"
 #include "Twips.h"
+#include "WindowRegistry.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const QString boxTitle = QStringLiteral("Sayvanto");
+const QString designCaption = QStringLiteral("Label1");
+
+QString indexed(const char* name, int i)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
+}
+
+QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(QSize(32, 32));
+    button->setToolTip(tip);
+    return button;
+}
+
+} // namespace
 
 frmButtons::frmButtons()
     : QMdiSubWindow(nullptr, Qt::FramelessWindowHint)
 {
+    Q_INIT_RESOURCE(modes);
     setObjectName(QStringLiteral("frmButtons"));
     setWindowTitle(QStringLiteral("Form1"));
-    setWidget(new QWidget);
+    auto* client = new QWidget;
+    setWidget(client);
+
+    fraButtons = new QGroupBox(client);
+    fraButtons->setObjectName(QStringLiteral("fraButtons"));
+    fraButtons->setGeometry(Twips::toPixels(0, 0, 6855, 6795));
+    for (int i = 0; i < rowCount; ++i)
+        buildRow(i);
+
     resize(Twips::toPixelsX(6975), Twips::toPixelsY(7200));
+}
+
+void frmButtons::buildRow(int i)
+{
+    const auto row = static_cast<std::size_t>(i);
+    const int top = 240 + 720 * i;
+
+    cmdrecord[row] = pictureButton(fraButtons, indexed("cmdrecord", i), QStringLiteral(":/modes/record.png"),
+        QStringLiteral("Record the caption."));
+    cmdrecord[row]->setGeometry(Twips::toPixels(120, top, 615, 615));
+    connect(cmdrecord[row], &QPushButton::clicked, this, [this, i] { cmdRecord_Click(i); });
+
+    cmdPlayButton[row] = pictureButton(fraButtons, indexed("cmdPlayButton", i), QStringLiteral(":/modes/play.png"),
+        QStringLiteral("Play the Caption."));
+    cmdPlayButton[row]->setGeometry(Twips::toPixels(840, top, 615, 615));
+    connect(cmdPlayButton[row], &QPushButton::clicked, this, [this, i] { cmdPlayButton_Click(i); });
+
+    auto* label = new QLabel(designCaption, fraButtons);
+    label->setObjectName(indexed("lblButton", i));
+    // A phrase is shown as typed, never as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont bold(QStringLiteral("MS Sans Serif"));
+    bold.setStyleHint(QFont::SansSerif);
+    bold.setPointSizeF(8.25);
+    bold.setBold(true);
+    label->setFont(bold);
+    label->setGeometry(Twips::toPixels(1560, top, 5175, 645));
+    lblButton[row] = label;
 }
 
 void frmButtons::Form_Load()
 {
     hide();
+    LoadButtonSettings();
+}
+
+void frmButtons::cmdPlayButton_Click(int i)
+{
+    WindowRegistry::get<MDIMain>().funcSpeakTTS(lblButton.at(static_cast<std::size_t>(i))->text());
+}
+
+// Cancel keeps the phrase; OK with an empty field sets the empty phrase. A phrase that cannot be
+// saved stays on its button for this run, and the user is told why it will not come back.
+void frmButtons::cmdRecord_Click(int i)
+{
+    bool cancelled = false;
+    const QString phrase = InputBox(QStringLiteral("Please Enter the String"), boxTitle, QString(), &cancelled, this);
+    if (cancelled)
+        return;
+    lblButton.at(static_cast<std::size_t>(i))->setText(phrase);
+    try {
+        SaveButtonSettings();
+    } catch (const PlatformError& failure) {
+        MsgBox(QStringLiteral("The phrase could not be saved.\n%1").arg(failure.description()), vbExclamation, boxTitle,
+            this);
+    }
+}
+
+void frmButtons::LoadButtonSettings()
+{
+    QStringList values;
+    try {
+        values = ButtonSettingsFile(buttonsPath()).read();
+    } catch (const PlatformError&) {
+        repairButtonSettings();
+        return;
+    }
+    for (qsizetype i = 0; i < values.size() && i < rowCount; ++i)
+        lblButton[static_cast<std::size_t>(i)]->setText(values[i]);
+    if (values.size() > rowCount)
+        repairButtonSettings();
+}
+
+// A failed repair leaves the labels as read and says nothing: the page is loaded at start-up,
+// before the user has asked for anything to be saved. Recording a phrase reports it.
+void frmButtons::repairButtonSettings()
+{
+    try {
+        SaveButtonSettings();
+    } catch (const PlatformError&) {
+    }
+}
+
+void frmButtons::SaveButtonSettings()
+{
+    ButtonSettingsFile(buttonsPath()).write(phrases());
+}
+
+QString frmButtons::buttonsPath()
+{
+    return QDir(WindowRegistry::services().folder->applicationFolder()).filePath(QStringLiteral("Buttons.ini"));
+}
+
+QStringList frmButtons::phrases() const
+{
+    QStringList captions;
+    for (const QLabel* label : lblButton)
+        captions.append(label->text());
+    return captions;
 }

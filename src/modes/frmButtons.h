@@ -1,13 +1,42 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <array>
 
-// The Programmed Buttons mode page: a borderless child window of the main window that hides
-// itself when it loads; the mode switch shows it. The main window gives it the editor page's size.
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The Programmed Buttons mode page: a borderless child window of the main window with nine
+// stored phrases, each shown by its label, typed in through its record button and spoken by its
+// play button. The labels are the only copy of the phrases; Buttons.ini in the application folder
+// keeps them between runs. The page hides itself when it loads; the mode switch shows it.
 class frmButtons : public QMdiSubWindow {
     Q_OBJECT
 public:
+    static constexpr int rowCount = 9;
+
     frmButtons();
 
     void Form_Load();
+    void cmdPlayButton_Click(int i);
+    void cmdRecord_Click(int i);
+
+    // Reads Buttons.ini into the labels. A file that is missing, unreadable or holds more than
+    // nine phrases is rewritten from the labels as they stand after reading what could be read.
+    void LoadButtonSettings();
+    // Writes the nine labels to Buttons.ini; throws PlatformError when the file cannot be written.
+    void SaveButtonSettings();
+    // Buttons.ini in the application folder.
+    static QString buttonsPath();
+
+    QGroupBox* fraButtons;
+    std::array<QPushButton*, rowCount> cmdrecord {};
+    std::array<QPushButton*, rowCount> cmdPlayButton {};
+    std::array<QLabel*, rowCount> lblButton {};
+
+private:
+    void buildRow(int i);
+    void repairButtonSettings();
+    QStringList phrases() const;
 };

@@ -1,9 +1,37 @@
 #include "frmEditor.h"
 
+#include "EditorDocument.h"
+#include "EditorTextBox.h"
+#include "EditorTextFile.h"
+#include "MDIMain.h"
+#include "MessageBoxes.h"
+#include "PlatformError.h"
+#include "PrintLook.h"
+#include "QtDialogService.h"
+#include "TextDocumentMirror.h"
 #include "Twips.h"
+#include "WindowRegistry.h"
 
+#include <QAction>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
+
+namespace {
+
+const QString questionTitle = QStringLiteral("Sayvanto");
+const QString errorTitle = QStringLiteral("Error");
+const QString saveQuestion = QStringLiteral("Would you like to save your work?");
+const QString cantSave = QStringLiteral("Can't save file.");
+const QString cantOpen = QStringLiteral("Can't open file.");
+
+// mnuFileItems of the main window.
+constexpr int saveItem = 2;
+constexpr int saveAsItem = 3;
+
+// A record after slot 99 goes back to slot 1, so slot 100 is never written.
+constexpr int ringEnd = 100;
+
+} // namespace
 
 frmEditor::frmEditor()
     : QMdiSubWindow(nullptr, Qt::FramelessWindowHint)
@@ -13,7 +41,8 @@ frmEditor::frmEditor()
     auto* client = new QWidget;
     setWidget(client);
 
-    SayText = new QPlainTextEdit(client);
+    auto* box = new EditorTextBox(client);
+    SayText = box;
     SayText->setObjectName(QStringLiteral("SayText"));
     SayText->move(Twips::toPixelsX(180), Twips::toPixelsY(300));
     // Both scroll bars, as a box with a horizontal bar does not wrap its lines.
@@ -25,8 +54,17 @@ frmEditor::frmEditor()
     colours.setColor(QPalette::Text, QColor(0, 255, 0));
     SayText->setPalette(colours);
 
+    Dialogs.DialogTitle = QStringLiteral("Speech Program");
+    Dialogs.Filter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    Dialogs.FilterIndex = 1;
+
+    m_text = std::make_unique<TextDocumentMirror>(*SayText->document());
+    connect(box, &EditorTextBox::characterKey, this, &frmEditor::SayText_KeyPress);
+
     resize(Twips::toPixelsX(6685), Twips::toPixelsY(7200));
 }
+
+frmEditor::~frmEditor() = default;
 
 void frmEditor::Form_Load()
 {
@@ -45,4 +83,211 @@ void frmEditor::resizeEvent(QResizeEvent* event)
 {
     QMdiSubWindow::resizeEvent(event);
     Form_Resize();
+}
+
+void frmEditor::SayText_KeyPress(int)
+{
+    SetUndoString();
+}
+
+void frmEditor::SetUndoString()
+{
+    EditorDocument& document = editorDocument();
+    ++document.UndoIndex;
+    if (document.UndoIndex == ringEnd)
+        document.UndoIndex = 1;
+    // An index outside the slots stores nothing, and the record goes on.
+    document.UndoStrings.set(document.UndoIndex, m_text->text());
+    document.TextModified = true;
+    fileItem(saveItem).setEnabled(true);
+    fileItem(saveAsItem).setEnabled(true);
+}
+
+void frmEditor::UndoMe_Click()
+{
+    EditorDocument& document = editorDocument();
+    document.UndoIndex = qMax(document.UndoIndex - 1, 1);
+    SayText->setPlainText(document.UndoStrings.at(document.UndoIndex));
+    document.TextModified = true;
+}
+
+void frmEditor::RedoUndoString()
+{
+    EditorDocument& document = editorDocument();
+    ++document.UndoIndex;
+    if (document.UndoStrings.isEmpty(document.UndoIndex)) {
+        --document.UndoIndex;
+        return;
+    }
+    SayText->setPlainText(document.UndoStrings.at(document.UndoIndex));
+    document.TextModified = true;
+}
+
+void frmEditor::ClearUndoString()
+{
+    editorDocument().UndoStrings.clear();
+}
+
+void frmEditor::OpenFile()
+{
+    EditorDocument& document = editorDocument();
+    if (!document.TextModified) {
+        openChosenFile(false);
+        return;
+    }
+    if (!askToSave()) {
+        openChosenFile(true);
+        return;
+    }
+    const std::optional<QString> saved = saveCopy();
+    if (!saved)
+        return;
+    document.TextModified = false;
+    document.EditorFileName = *saved;
+    document.Untitled = false;
+    fileItem(saveItem).setEnabled(true);
+    // With the work saved this goes straight to the open dialog; the store is cleared however it ends.
+    OpenFile();
+    ClearUndoString();
+}
+
+void frmEditor::openChosenFile(bool enableSave)
+{
+    const std::optional<QString> name = chooseFile(FileDialog::Open);
+    if (!name)
+        return;
+    QString content;
+    try {
+        content = EditorTextFile::read(*name);
+    } catch (const PlatformError&) {
+        MsgBox(cantOpen, vbCritical, errorTitle, this);
+        return;
+    }
+    SayText->setPlainText(content);
+    EditorDocument& document = editorDocument();
+    document.TextModified = false;
+    document.EditorFileName = *name;
+    document.Untitled = false;
+    if (enableSave)
+        fileItem(saveItem).setEnabled(true);
+    ClearUndoString();
+}
+
+void frmEditor::NewFile()
+{
+    EditorDocument& document = editorDocument();
+    if (document.TextModified && askToSave() && !saveCopy())
+        return;
+    SayText->clear();
+    document.TextModified = false;
+    document.Untitled = true;
+    fileItem(saveItem).setEnabled(false);
+    ClearUndoString();
+}
+
+void frmEditor::SaveFile()
+{
+    EditorDocument& document = editorDocument();
+    if (document.EditorFileName.isEmpty() || document.Untitled) {
+        SaveAsFile();
+        return;
+    }
+    try {
+        EditorTextFile::write(document.EditorFileName, text());
+    } catch (const PlatformError& error) {
+        MsgBox(error.description(), vbCritical, errorTitle, this);
+        return;
+    }
+    document.TextModified = false;
+}
+
+void frmEditor::SaveAsFile()
+{
+    const std::optional<QString> name = chooseFile(FileDialog::Save);
+    if (!name)
+        return;
+    try {
+        EditorTextFile::write(*name, text());
+    } catch (const PlatformError&) {
+        MsgBox(cantOpen, vbCritical, errorTitle, this);
+        return;
+    }
+    EditorDocument& document = editorDocument();
+    document.EditorFileName = *name;
+    document.TextModified = false;
+    document.Untitled = false;
+    ClearUndoString();
+}
+
+void frmEditor::PrintFile()
+{
+    try {
+        // The look is restored when this block is left, before any message.
+        const PrintLook look(*this, *SayText);
+        WindowRegistry::services().printer->printPage(look.picture());
+    } catch (const PlatformError& error) {
+        MsgBox(error.description(), vbCritical, errorTitle, this);
+    }
+}
+
+bool frmEditor::OfferToSaveWork()
+{
+    if (!editorDocument().TextModified || !askToSave())
+        return true;
+    return saveCopy().has_value();
+}
+
+std::optional<QString> frmEditor::chooseFile(FileDialog kind)
+{
+    const EditorDocument& document = editorDocument();
+    Dialogs.CancelError = true;
+    if (kind == FileDialog::Open) {
+        Dialogs.Flags = QtDialogService::fileMustExist | QtDialogService::pathMustExist;
+        Dialogs.FileName.clear();
+    } else {
+        Dialogs.Flags = QtDialogService::overwritePrompt | QtDialogService::pathMustExist;
+        Dialogs.FileName = document.Untitled ? QString() : document.EditorFileName;
+    }
+    try {
+        if (kind == FileDialog::Open)
+            Dialogs.ShowOpen();
+        else
+            Dialogs.ShowSave();
+    } catch (const PlatformError& error) {
+        if (error.number() == CommonDialog::cancelErrorNumber)
+            return std::nullopt;
+        throw;
+    }
+    if (Dialogs.FileName.isEmpty())
+        return std::nullopt;
+    return Dialogs.FileName;
+}
+
+bool frmEditor::askToSave()
+{
+    return MsgBox(saveQuestion, vbYesNo | vbQuestion, questionTitle, this) == vbYes;
+}
+
+std::optional<QString> frmEditor::saveCopy()
+{
+    const std::optional<QString> name = chooseFile(FileDialog::Save);
+    if (!name)
+        return std::nullopt;
+    try {
+        EditorTextFile::write(*name, text());
+    } catch (const PlatformError&) {
+        MsgBox(cantSave, vbCritical, errorTitle, this);
+        return std::nullopt;
+    }
+    return name;
+}
+
+QString frmEditor::text() const
+{
+    return m_text->text().toString();
+}
+
+QAction& frmEditor::fileItem(int index) const
+{
+    return *WindowRegistry::get<MDIMain>().mnuFileItems.at(static_cast<std::size_t>(index));
 }

@@ -3,8 +3,12 @@
 #include "CommonDialog.h"
 
 #include <QMdiSubWindow>
+#include <memory>
+#include <optional>
 
+class QAction;
 class QPlainTextEdit;
+class TextDocumentMirror;
 
 // The text editor mode page: a borderless child window of the main window whose text box
 // SayText holds the text to be spoken. Sizes in its handlers are twips of the window's outer size.
@@ -14,6 +18,7 @@ class frmEditor : public QMdiSubWindow {
     Q_OBJECT
 public:
     frmEditor();
+    ~frmEditor() override;
 
     void Form_Load();
     void Form_Resize();
@@ -43,4 +48,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    enum class FileDialog { Open, Save };
+
+    // The name chosen in Dialogs; nothing when the dialog was cancelled or gave no name.
+    std::optional<QString> chooseFile(FileDialog kind);
+    bool askToSave();
+    // The save step of New: asks for a name and writes the text there, telling the user when
+    // that fails. The name written to; nothing when cancelled or failed.
+    std::optional<QString> saveCopy();
+    // Open's steps from its dialog on.
+    void openChosenFile(bool enableSave);
+    QString text() const;
+    QAction& fileItem(int index) const;
+
+    std::unique_ptr<TextDocumentMirror> m_text;
 };

@@ -1,13 +1,35 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <array>
 
-// The Quick Text mode page: a borderless child window of the main window, hidden until its mode
-// is chosen. The main window gives it the editor page's size.
+class QGroupBox;
+class QPlainTextEdit;
+class QPushButton;
+
+// The Quick Text mode page: a borderless child window of the main window with four text boxes,
+// each with a button that speaks its text and one that records it to a wave file, and a button
+// that empties all four. The texts go to the main window unchanged; the page keeps nothing else.
+// The main window gives it the editor page's size and the boxes the editor's colours.
 class frmRandomText : public QMdiSubWindow {
     Q_OBJECT
 public:
+    static constexpr int rowCount = 4;
+
     frmRandomText();
 
     void Form_Load();
+    void cmdPlay_Click(int i);
+    void cmdRecord_Click(int i);
+    void cmdClear_Click();
+
+    QGroupBox* fraManual;
+    std::array<QPlainTextEdit*, rowCount> Text1 {};
+    std::array<QPushButton*, rowCount> cmdPlay {};
+    std::array<QPushButton*, rowCount> cmdRecord {};
+    QPushButton* cmdClear;
+
+private:
+    void buildRow(int i);
+    QString textOf(int i) const;
 };

@@ -1,24 +1,42 @@
 #include "MDIMain.h"
 
 #include "ColorValue.h"
+#include "EditCommands.h"
+#include "EditShortcutRouter.h"
+#include "MessageBoxes.h"
+#include "PlatformError.h"
+#include "SettingsFile.h"
 #include "SystemColors.h"
+#include "TextBoxColors.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
+#include "frmAbout.h"
 #include "frmButtons.h"
 #include "frmConsole.h"
 #include "frmEditor.h"
+#include "frmHelp.h"
 #include "frmRandomText.h"
 #include "frmSplash.h"
 
 #include <QAction>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTime>
 #include <QToolBar>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -28,9 +46,32 @@ constexpr int minimumOuterHeight = 8600;
 constexpr int consoleWidth = 2100;
 constexpr int consoleInset = 200;
 
+// Larger than this no desktop window can be, nor stand farther from the desktop's origin.
+constexpr int largestWindowPixels = 32767;
+
 QString indexed(const QString& name, int index)
 {
     return QStringLiteral("%1(%2)").arg(name).arg(index);
+}
+
+// A stored size or position in pixels; the window refuses what no desktop could show.
+int windowPixels(float twips, int (*toPixels)(int), bool isSize)
+{
+    const auto refuse = [] { throw PlatformError(QStringLiteral("Invalid property value")); };
+    if (!std::isfinite(twips) || std::fabs(twips) > 1.0e7f)
+        refuse();
+    const int pixels = toPixels(static_cast<int>(std::lround(twips)));
+    if (std::abs(pixels) > largestWindowPixels || (isSize && pixels < 0))
+        refuse();
+    return pixels;
+}
+
+QRect virtualDesktop()
+{
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens())
+        desktop |= screen->geometry();
+    return desktop;
 }
 
 struct ToolbarButton {
@@ -67,6 +108,9 @@ MDIMain::MDIMain()
 {
     Q_INIT_RESOURCE(shell);
     setObjectName(QStringLiteral("MDIMain"));
+    // The frame's size is known only once the native window exists, and the layout pass and the
+    // settings measure the outer size from the start.
+    winId();
 
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -76,6 +120,7 @@ MDIMain::MDIMain()
     buildMenus();
     buildToolbar();
     resize(Twips::toPixelsX(8985), Twips::toPixelsY(7200));
+    EndProgram = [] { QCoreApplication::exit(0); };
 }
 
 MDIMain::~MDIMain() = default;
@@ -106,8 +151,13 @@ void MDIMain::buildMenus()
     mnuEditItems[3] = addItem(mnuEditItem, edit, 3, QStringLiteral("C&opy"), Qt::CTRL | Qt::Key_C);
     mnuEditItems[4] = addItem(mnuEditItem, edit, 4, QStringLiteral("&Paste"), Qt::CTRL | Qt::Key_V);
     mnuEditItems[5] = addItem(mnuEditItem, edit, 5, QStringLiteral("Delete"), Qt::Key_Delete);
+    // Ctrl+Z is the key most users reach for first; Ctrl+U stays the item's own.
+    mnuEditItems[0]->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_U), QKeySequence(Qt::CTRL | Qt::Key_Z) });
     for (int i = 0; i < static_cast<int>(mnuEditItems.size()); ++i)
         connect(mnuEditItems[i], &QAction::triggered, this, [this, i] { mnuEditItems_Click(i); });
+    // The Edit keys act on the editor's text wherever the focus is, even in another text box.
+    new EditShortcutRouter(
+        { mnuEditItems[0], mnuEditItems[2], mnuEditItems[3], mnuEditItems[4], mnuEditItems[5] }, this);
 
     mnuModes = menuBar()->addMenu(QStringLiteral("Modes"));
     mnuModes->setObjectName(QStringLiteral("mnuModes"));
@@ -134,7 +184,7 @@ void MDIMain::buildMenus()
     mnuAutoSpeech->setObjectName(QStringLiteral("mnuAutoSpeech"));
     mnuAutoSpeech->setCheckable(true);
     mnuAutoSpeech->setChecked(true);
-    // Choosing the item leaves its mark alone; the toolkit has already flipped it, so flip it back.
+    // The handler flips the mark itself; the toolkit has flipped it already, so flip that back.
     connect(mnuAutoSpeech, &QAction::triggered, this, [this](bool checked) {
         mnuAutoSpeech->setChecked(!checked);
         mnuAutoSpeech_Click();
@@ -193,6 +243,8 @@ void MDIMain::buildToolbar()
             action = ToolbarA->addAction(QIcon(picture), key);
             action->setToolTip(QLatin1String(button.toolTip));
             action->setData(key);
+            // Pause shows pressed while speech stands paused.
+            action->setCheckable(key == QLatin1String("Pause"));
         } else {
             action = ToolbarA->addSeparator();
         }
@@ -276,9 +328,14 @@ void MDIMain::changeEvent(QEvent* event)
         MDIForm_Resize();
 }
 
-// Closing the frame closes its child windows too, each with its own closing handler.
+// Closing the frame offers unsaved work for saving, then closes the child windows too, each with
+// its own closing handler. It writes no settings.
 void MDIMain::closeEvent(QCloseEvent* event)
 {
+    if (!page<frmEditor>().OfferToSaveWork()) {
+        event->ignore();
+        return;
+    }
     mdiArea->closeAllSubWindows();
     QMainWindow::closeEvent(event);
 }
@@ -364,33 +421,254 @@ void MDIMain::setModeItemsEnabled(bool enabled)
 
 void MDIMain::LoadSettings()
 {
-    SettingsLoaded = true;
+    try {
+        applySettings(SettingsFile(settingsPath()).read());
+        SettingsLoaded = true;
+    } catch (const std::exception&) {
+        // What was applied before the fault stays; the window goes to the corner and the file is repaired.
+        move(0, 0);
+        SettingsLoaded = true;
+        SaveSettings();
+    }
 }
 
-// Settings.ini comes with the settings' own work; even then nothing is written before LoadSettings.
+// Fields are converted as they are applied, so a fault keeps the effect of the fields before it.
+void MDIMain::applySettings(const SettingsFields& file)
+{
+    const QSize desktop = virtualDesktop().size();
+    const int largestWidth = qMax(desktop.width(), Twips::toPixelsX(minimumOuterWidth));
+    const int largestHeight = qMax(desktop.height(), Twips::toPixelsY(minimumOuterHeight));
+    const int width = windowPixels(SettingsFile::toSingle(file.fields[0]), Twips::toPixelsX, true);
+    setOuterSize(qMin(width, largestWidth), frameGeometry().height());
+    const int height = windowPixels(SettingsFile::toSingle(file.fields[1]), Twips::toPixelsY, true);
+    setOuterSize(frameGeometry().width(), qMin(height, largestHeight));
+    const int left = windowPixels(SettingsFile::toSingle(file.fields[2]), Twips::toPixelsX, false);
+    const int top = windowPixels(SettingsFile::toSingle(file.fields[3]), Twips::toPixelsY, false);
+    placeOnScreen(left, top);
+
+    const int textColor = SettingsFile::toLong(file.fields[4]);
+    const int backColor = SettingsFile::toLong(file.fields[5]);
+    for (QWidget* box : quickTextBoxes()) {
+        TextBoxColors::setForeColor(*box, textColor);
+        TextBoxColors::setBackColor(*box, backColor);
+    }
+    TextBoxColors::setForeColor(*page<frmEditor>().SayText, textColor);
+    TextBoxColors::setBackColor(*page<frmEditor>().SayText, backColor);
+    mnuAutoSpeech->setChecked(SettingsFile::toTruth(file.fields[6]));
+}
+
+// A window that no screen shows could never be reached again, so such a place is refused.
+void MDIMain::placeOnScreen(int leftPixels, int topPixels)
+{
+    const QRect placed(QPoint(leftPixels, topPixels), frameGeometry().size());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool shown = std::any_of(screens.begin(), screens.end(),
+        [&placed](const QScreen* screen) { return screen->geometry().intersects(placed); });
+    if (!shown)
+        throw PlatformError(QStringLiteral("Invalid property value: the window would stand off every screen."));
+    move(leftPixels, topPixels);
+}
+
 void MDIMain::SaveSettings()
 {
     ++m_saveSettingsCalls;
+    if (!SettingsLoaded)
+        return;
+    try {
+        SettingsFile(settingsPath()).write(currentSettings());
+    } catch (const PlatformError& failure) {
+        // Every resize writes the file, so an unwritable file is reported once a run, not at each.
+        if (m_settingsWriteFailed)
+            return;
+        m_settingsWriteFailed = true;
+        MsgBox(QStringLiteral("The settings could not be saved.\n%1").arg(failure.description()), vbExclamation,
+            ProductCaption, this);
+    }
 }
 
-// The menu and toolbar commands come with their own work; until then choosing them does nothing.
-void MDIMain::mnuFileItems_Click(int)
+QString MDIMain::settingsPath() const
 {
+    return QDir(WindowRegistry::services().folder->applicationFolder()).filePath(QStringLiteral("Settings.ini"));
 }
-void MDIMain::mnuEditItems_Click(int)
+
+SettingsValues MDIMain::currentSettings()
 {
+    SettingsValues values;
+    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+        values.width = 8400;
+        values.height = 9735;
+    } else {
+        values.width = static_cast<float>(Twips::fromPixelsX(frameGeometry().width()));
+        values.height = static_cast<float>(Twips::fromPixelsY(frameGeometry().height()));
+    }
+    values.left = static_cast<float>(Twips::fromPixelsX(pos().x()));
+    values.top = static_cast<float>(Twips::fromPixelsY(pos().y()));
+    const QPlainTextEdit& box = *page<frmEditor>().SayText;
+    values.textColor = TextBoxColors::foreColor(box);
+    values.backColor = TextBoxColors::backColor(box);
+    values.autoSpeech = mnuAutoSpeech->isChecked();
+    return values;
 }
-void MDIMain::mnuSettingsItem_Click(int)
+
+std::vector<QWidget*> MDIMain::quickTextBoxes()
 {
+    std::vector<QWidget*> boxes;
+    for (QWidget* box : page<frmRandomText>().Text1)
+        boxes.push_back(box);
+    return boxes;
 }
+
+void MDIMain::mnuFileItems_Click(int index)
+{
+    frmEditor& editor = page<frmEditor>();
+    switch (index) {
+    case 0:
+        editor.NewFile();
+        break;
+    case 1:
+        editor.OpenFile();
+        break;
+    case 2:
+        editor.SaveFile();
+        break;
+    case 3:
+        editor.SaveAsFile();
+        break;
+    case 4:
+        console().SaveToWave(editor.SayText->toPlainText());
+        break;
+    case 6:
+        editor.PrintFile();
+        break;
+    case 8:
+        exitProgram();
+        break;
+    }
+}
+
+// Unsaved work is offered for saving first; a cancelled or failed save keeps the program open.
+void MDIMain::exitProgram()
+{
+    if (!page<frmEditor>().OfferToSaveWork())
+        return;
+    SaveSettings();
+    EndProgram();
+}
+
+void MDIMain::mnuEditItems_Click(int index)
+{
+    static const QStringList commands { "Undo", "", "Cut", "Copy", "Paste", "Delete" };
+    runEditCommand(commands.value(index));
+}
+
+void MDIMain::runEditCommand(const QString& name)
+{
+    frmEditor& editor = page<frmEditor>();
+    if (name == QLatin1String("Cut"))
+        EditCommands::Cut(editor);
+    else if (name == QLatin1String("Copy"))
+        EditCommands::Copy(editor);
+    else if (name == QLatin1String("Paste"))
+        EditCommands::Paste(editor);
+    else if (name == QLatin1String("Delete"))
+        EditCommands::Delete(editor);
+    else if (name == QLatin1String("Undo"))
+        editor.UndoMe_Click();
+    else if (name == QLatin1String("Redo"))
+        editor.RedoUndoString();
+}
+
+void MDIMain::mnuSettingsItem_Click(int index)
+{
+    // Asked to report a cancel, the dialog lets a cancel change nothing at all.
+    Dialogs.CancelError = true;
+    try {
+        Dialogs.ShowColor();
+    } catch (const PlatformError& failure) {
+        if (failure.number() == CommonDialog::cancelErrorNumber)
+            return;
+        throw;
+    }
+    const auto paint = index == 0 ? &TextBoxColors::setBackColor : &TextBoxColors::setForeColor;
+    paint(*page<frmEditor>().SayText, Dialogs.Color);
+    for (QWidget* box : quickTextBoxes())
+        paint(*box, Dialogs.Color);
+    SaveSettings();
+}
+
+// The choice flips the mark and stores it, so the mark the user sees is the one kept.
 void MDIMain::mnuAutoSpeech_Click()
 {
+    mnuAutoSpeech->setChecked(!mnuAutoSpeech->isChecked());
+    SaveSettings();
 }
-void MDIMain::mnuHelpItems_Click(int)
+
+void MDIMain::mnuHelpItems_Click(int index)
 {
+    // A window that is open already is shown again as it stands, restored if it was minimised.
+    QWidget* window = nullptr;
+    if (index == 0)
+        window = &WindowRegistry::get<frmHelp>();
+    else if (index == 1)
+        window = &WindowRegistry::get<frmAbout>();
+    if (!window)
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
-void MDIMain::ToolbarA_ButtonClick(const QString&)
+
+// Every failure ends the command silently; what it did before the failure stays done.
+void MDIMain::ToolbarA_ButtonClick(const QString& key)
 {
+    try {
+        runToolbarCommand(key);
+    } catch (...) {
+    }
+}
+
+void MDIMain::runToolbarCommand(const QString& key)
+{
+    static const QStringList editing { "Cut", "Copy", "Paste", "Delete", "Undo", "Redo" };
+    frmEditor& editor = page<frmEditor>();
+    if (key == QLatin1String("New"))
+        editor.NewFile();
+    else if (key == QLatin1String("Open"))
+        editor.OpenFile();
+    else if (key == QLatin1String("Save"))
+        mnuFileItems[2]->isEnabled() ? editor.SaveFile() : editor.SaveAsFile();
+    else if (key == QLatin1String("Print"))
+        editor.PrintFile();
+    else if (editing.contains(key))
+        runEditCommand(key);
+    else if (key == QLatin1String("Record"))
+        console().SaveToWave(editor.SayText->toPlainText());
+    else if (key == QLatin1String("Play"))
+        playEditorText();
+    else if (key == QLatin1String("Pause"))
+        console().VoicePause();
+    else if (key == QLatin1String("Stop"))
+        console().VoiceStop();
+    else if (key == QLatin1String("Date"))
+        console().funcVoiceSpeak(QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat));
+    else if (key == QLatin1String("Time"))
+        console().funcVoiceSpeak(QLocale::system().toString(QTime::currentTime(), QStringLiteral("hh:mm AP")));
+}
+
+// Speaking anew releases the Pause button: it shows pressed only while speech stands paused.
+void MDIMain::playEditorText()
+{
+    toolbarButton(QStringLiteral("Pause"))->setChecked(false);
+    console().funcVoiceSpeak(page<frmEditor>().SayText->toPlainText());
+}
+
+QAction* MDIMain::toolbarButton(const QString& key) const
+{
+    const QList<QAction*> buttons = ToolbarA->actions();
+    const auto found = std::find_if(
+        buttons.begin(), buttons.end(), [&key](const QAction* button) { return button->data().toString() == key; });
+    return found == buttons.end() ? nullptr : *found;
 }
 
 void MDIMain::funcSpeakTTS(QString speaktext)
@@ -398,7 +676,7 @@ void MDIMain::funcSpeakTTS(QString speaktext)
     console().funcVoiceSpeak(speaktext);
 }
 
-// The console cannot record yet; the text goes to its SaveToWave once that exists.
-void MDIMain::funcRecordWavTTS(QString)
+void MDIMain::funcRecordWavTTS(QString recordtext)
 {
+    console().SaveToWave(recordtext);
 }

@@ -5,7 +5,9 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <map>
+#include <vector>
 
 class QAction;
 class QMdiArea;
@@ -13,6 +15,9 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class frmConsole;
+class frmEditor;
+struct SettingsFields;
+struct SettingsValues;
 
 // The main window: a multiple-document frame with the menu bar, the toolbar and the colour
 // dialog. Its child area holds the speech console in a strip at the right and one of the three
@@ -32,10 +37,16 @@ public:
     void MDIForm_Resize();
     void ResizeForms();
 
+    // Restores the window's size and position, the colours and the automatic-speech mark from
+    // Settings.ini; a file that is missing or faulty puts the window at the top left corner and is
+    // rewritten from the current state.
     void LoadSettings();
+    // Writes Settings.ini once LoadSettings has run. A failed write is reported once a run.
     void SaveSettings();
     // How often SaveSettings has been called, written or not.
     int saveSettingsCalls() const { return m_saveSettingsCalls; }
+    // Settings.ini in the application folder.
+    QString settingsPath() const;
 
     void mnuFileItems_Click(int index);
     void mnuEditItems_Click(int index);
@@ -68,6 +79,9 @@ public:
     ImageList ToolBarIcons;
     CommonDialog Dialogs { this };
     bool SettingsLoaded = false;
+    // Ends the program at once, without any window's closing handlers: the event loop returns and
+    // the windows are destroyed directly. Tests put a recorder in its place.
+    std::function<void()> EndProgram;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -84,6 +98,16 @@ private:
     template <typename Page> Page& page();
     void embedPage(QMdiSubWindow& page);
     void setOuterSize(int widthPixels, int heightPixels);
+    void runEditCommand(const QString& name);
+    void runToolbarCommand(const QString& key);
+    void playEditorText();
+    QAction* toolbarButton(const QString& key) const;
+    void exitProgram();
+    void applySettings(const SettingsFields& file);
+    void placeOnScreen(int leftPixels, int topPixels);
+    SettingsValues currentSettings();
+    std::vector<QWidget*> quickTextBoxes();
 
     int m_saveSettingsCalls = 0;
+    bool m_settingsWriteFailed = false;
 };

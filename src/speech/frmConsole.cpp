@@ -1,12 +1,16 @@
 #include "frmConsole.h"
 
+#include "EventItems.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
+#include "SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"
+#include "VisemeFace.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -17,8 +21,10 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <cmath>
 #include <cstdlib>
 
@@ -30,6 +36,9 @@ constexpr int magenta = 0xFF00FF;
 constexpr int defaultFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
 constexpr int logLimit = 64000;
 constexpr int logCut = 10240;
+constexpr int invalidPropertyValue = 380;
+const QString highlightFailure
+    = QStringLiteral("Failed to high light words. This may be caused by too many charaters in the main text box.");
 
 void place(QWidget* control, int left, int top, int width, int height)
 {
@@ -207,8 +216,12 @@ void frmConsole::buildControls()
     place(DebugTxtBox, 120, 7380, 7815, 1920);
     DebugTxtBox->setReadOnly(true);
     DebugTxtBox->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Read-only: an undo history would only keep every line ever logged.
+    DebugTxtBox->setUndoRedoEnabled(false);
 
-    MouthImgList.add(QImage(QStringLiteral(":/console/face/01.png")), QStringLiteral("MICFULL"));
+    for (int number = 1; number <= VisemeFace::pictureCount; ++number)
+        MouthImgList.add(QImage(QStringLiteral(":/console/face/%1.png").arg(number, 2, 10, QLatin1Char('0'))),
+            VisemeFace::keyOf(number));
 }
 
 void frmConsole::connectControls()
@@ -259,6 +272,7 @@ void frmConsole::Form_Load()
 {
     try {
         Voice = std::make_unique<SpVoice>();
+        connectVoice();
         {
             const QSignalBlocker blocker(VoiceCB);
             for (const SpObjectToken& token : voice().GetVoices(QString(), QString()))
@@ -336,18 +350,41 @@ void frmConsole::LoadFormats()
         AddFormat(SpAudioFormat::name(type), type);
 }
 
+// The text and the caret change at once; the box lays itself out and scrolls to the new line
+// once per turn of the event loop (followLog), since a stream of voice events appends far more
+// lines than can be shown, and laying out each one would cost more than all the rest of an event.
 void frmConsole::AppendLogText(const QString& text, const QString& tail)
 {
     QTextDocument* log = DebugTxtBox->document();
-    QTextCursor cursor(log);
-    if (log->characterCount() - 1 > logLimit) {
-        cursor.setPosition(0);
-        cursor.setPosition(logCut, QTextCursor::KeepAnchor);
-        cursor.insertText(QString());
+    {
+        const QSignalBlocker quiet(log->documentLayout());
+        QTextCursor cursor(log);
+        if (log->characterCount() - 1 > logLimit) {
+            cursor.setPosition(0);
+            cursor.setPosition(logCut, QTextCursor::KeepAnchor);
+            cursor.insertText(QString());
+        }
+        cursor.setPosition(log->characterCount() - 1);
+        cursor.insertText(text + tail + QStringLiteral("\r\n"));
+        // The box's own caret follows text inserted where it stands; it is set only when elsewhere.
+        const QTextCursor caret = DebugTxtBox->textCursor();
+        if (caret.hasSelection() || caret.position() != cursor.position())
+            DebugTxtBox->setTextCursor(cursor);
     }
-    cursor.setPosition(log->characterCount() - 1);
-    cursor.insertText(text + tail + QStringLiteral("\r\n"));
-    DebugTxtBox->setTextCursor(cursor);
+    if (!m_logFollowPending) {
+        m_logFollowPending = true;
+        QMetaObject::invokeMethod(this, &frmConsole::followLog, Qt::QueuedConnection);
+    }
+}
+
+// Tells the box what its layout kept quiet about while lines were appended, then brings the
+// caret, after the newest line, into view.
+void frmConsole::followLog()
+{
+    m_logFollowPending = false;
+    QAbstractTextDocumentLayout* layout = DebugTxtBox->document()->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());
+    emit layout->update();
     DebugTxtBox->ensureCursorVisible();
 }
 
@@ -358,8 +395,17 @@ QImage frmConsole::Composite(const QVariant& first, const QVariant& second) cons
 
 void frmConsole::ShowRestFace()
 {
-    const QString face = QStringLiteral("MICFULL");
-    VisemePicture->setPixmap(QPixmap::fromImage(Composite(face, face)));
+    showFace(VisemeFace::wholeFace);
+}
+
+void frmConsole::showFace(const QVariant& overlay)
+{
+    VisemePicture->setPixmap(m_faces.faceWith(overlay));
+}
+
+void frmConsole::ShowViseme(int VisemeId)
+{
+    showFace(VisemeFace::overlayFor(VisemeId));
 }
 
 void frmConsole::VoiceCB_Click()
@@ -563,4 +609,274 @@ void frmConsole::ResetBtn_Click()
     if (IsPaused)
         voice().Resume();
     SetSpeakState(false, false);
+}
+
+void frmConsole::connectVoice()
+{
+    SpVoice* v = Voice.get();
+    connect(v, &SpVoice::StartStream, this, &frmConsole::Voice_StartStream);
+    connect(v, &SpVoice::EndStream, this, &frmConsole::Voice_EndStream);
+    connect(v, &SpVoice::VoiceChange, this, &frmConsole::Voice_VoiceChange);
+    connect(v, &SpVoice::Bookmark, this, &frmConsole::Voice_Bookmark);
+    connect(v, &SpVoice::Word, this, &frmConsole::Voice_Word);
+    connect(v, &SpVoice::Sentence, this, &frmConsole::Voice_Sentence);
+    connect(v, &SpVoice::Phoneme, this, &frmConsole::Voice_Phoneme);
+    connect(v, &SpVoice::Viseme, this, &frmConsole::Voice_Viseme);
+    connect(v, &SpVoice::AudioLevel, this, &frmConsole::Voice_AudioLevel);
+    connect(v, &SpVoice::EnginePrivate, this, &frmConsole::Voice_EnginePrivate);
+}
+
+void frmConsole::LogVoiceEvent(const QStringList& items)
+{
+    if (valueOf(chkShowEvents) != 1)
+        return;
+    AppendLogText(QStringLiteral("  Event: ") + items.join(QStringLiteral(", ")), QString());
+}
+
+// The box's selection as its start and length properties set it: a start past the end of the text
+// goes to the end, a length past it stops there, and a negative value is refused after the parts
+// before it took effect.
+void frmConsole::selectInMainText(int start, int length)
+{
+    const auto refused = [](int value) {
+        return PlatformError(QStringLiteral("Invalid property value: %1").arg(value), invalidPropertyValue);
+    };
+    if (start < 0)
+        throw refused(start);
+    const qint64 end = MainTxtBox->document()->characterCount() - 1;
+    QTextCursor cursor(MainTxtBox->document());
+    keepShaped(static_cast<int>(std::min<qint64>(start, end)));
+    cursor.setPosition(static_cast<int>(std::min<qint64>(start, end)));
+    if (length < 0) {
+        MainTxtBox->setTextCursor(cursor);
+        throw refused(length);
+    }
+    cursor.setPosition(static_cast<int>(std::min<qint64>(qint64(start) + length, end)), QTextCursor::KeepAnchor);
+    MainTxtBox->setTextCursor(cursor);
+}
+
+// Placing a cursor in a paragraph needs its shaped glyphs, which the text box throws away after
+// every repaint; the paragraph being spoken keeps them, so that a stream of word events does not
+// shape it again for every word.
+void frmConsole::keepShaped(int position)
+{
+    const QTextBlock block = MainTxtBox->document()->findBlock(position);
+    if (!block.isValid() || !block.layout())
+        return;
+    if (block.blockNumber() != m_shapedBlock) {
+        const QTextBlock previous = MainTxtBox->document()->findBlockByNumber(m_shapedBlock);
+        if (previous.isValid() && previous.layout())
+            previous.layout()->setCacheEnabled(false);
+        m_shapedBlock = block.blockNumber();
+    }
+    block.layout()->setCacheEnabled(true);
+}
+
+void frmConsole::HighlightSpan(int start, int length)
+{
+    if (valueOf(chkSpFlagIsFilename) != 0)
+        return;
+    try {
+        selectInMainText(start, length);
+    } catch (const std::exception&) {
+        AppendLogText(highlightFailure, QString());
+    }
+}
+
+void frmConsole::reportEventFailure(const QString& event, const std::exception& failure)
+{
+    AppendLogText(event + QStringLiteral(" event error: "), describe(failure));
+}
+
+void frmConsole::Voice_StartStream(int StreamNum, const QVariant& StreamPos)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("StartStream"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .items());
+    SetSpeakState(true, IsPaused);
+}
+
+// The buttons return to rest even when the face cannot.
+void frmConsole::Voice_EndStream(int StreamNum, const QVariant& StreamPos)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("EndStream"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .items());
+    HighlightSpan(0, MainTxtBox->document()->characterCount() - 1);
+    try {
+        ShowRestFace();
+    } catch (const std::exception& failure) {
+        reportEventFailure(QStringLiteral("EndStream"), failure);
+    }
+    SetSpeakState(false, IsPaused);
+    // A lost audio output (the device or the audio server went away) silenced this stream.
+    if (const QString lost = voice().TakeAudioOutputError(); !lost.isEmpty())
+        AppendLogText(QStringLiteral("Speak Error: "), lost);
+}
+
+// The first entry whose text is the token's description, compared exactly.
+void frmConsole::selectVoiceNamed(const SpObjectToken& token)
+{
+    if (token.isNull())
+        throw PlatformError(QStringLiteral("The new voice's token has no description."));
+    const QString description = token.GetDescription(0);
+    for (int i = 0; i < VoiceCB->count(); ++i) {
+        if (VoiceCB->itemText(i) == description) {
+            select(VoiceCB, i, &frmConsole::VoiceCB_Click);
+            return;
+        }
+    }
+}
+
+void frmConsole::Voice_VoiceChange(int StreamNum, const QVariant& StreamPos, const SpObjectToken& Token)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("VoiceChange"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .add(QLatin1StringView("Token="), Token.GetDescription(0))
+                      .items());
+    try {
+        selectVoiceNamed(Token);
+    } catch (const std::exception& failure) {
+        reportEventFailure(QStringLiteral("VoiceChange"), failure);
+    }
+}
+
+void frmConsole::Voice_Bookmark(
+    int StreamNumber, const QVariant& StreamPosition, const QString& Bookmark, int BookmarkId)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("BookMark"))
+                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
+                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
+                      .add(QLatin1StringView("Bookmark="), Bookmark)
+                      .add(QLatin1StringView("BookmarkId="), BookmarkId)
+                      .items());
+}
+
+void frmConsole::Voice_Word(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("Word"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .add(QLatin1StringView("Pos="), Pos)
+                      .add(QLatin1StringView("Length="), Length)
+                      .items());
+    HighlightSpan(Pos, Length);
+}
+
+void frmConsole::Voice_Sentence(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("Sentence"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .add(QLatin1StringView("Pos="), Pos)
+                      .add(QLatin1StringView("Length="), Length)
+                      .items());
+}
+
+void frmConsole::Voice_Phoneme(int StreamNumber, const QVariant& StreamPosition, int /*Duration: not logged*/,
+    short NextPhoneId, int Feature, short CurrentPhoneId)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("Phoneme"))
+                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
+                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
+                      .add(QLatin1StringView("NextPhoneId="), NextPhoneId)
+                      .add(QLatin1StringView("Feature="), Feature)
+                      .add(QLatin1StringView("CurrentPhoneId="), CurrentPhoneId)
+                      .items());
+}
+
+void frmConsole::Voice_Viseme(
+    int StreamNum, const QVariant& StreamPos, int Duration, int VisemeType, int Feature, int VisemeId)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("Viseme"))
+                      .add(QLatin1StringView("StreamNum="), StreamNum)
+                      .add(QLatin1StringView("StreamPos="), StreamPos)
+                      .add(QLatin1StringView("Duration="), Duration)
+                      .add(QLatin1StringView("VisemeType="), VisemeType)
+                      .add(QLatin1StringView("Feature="), Feature)
+                      .add(QLatin1StringView("VisemeId="), VisemeId)
+                      .items());
+    try {
+        ShowViseme(VisemeId);
+    } catch (const std::exception& failure) {
+        reportEventFailure(QStringLiteral("Viseme"), failure);
+    }
+}
+
+void frmConsole::Voice_AudioLevel(int StreamNumber, const QVariant& StreamPosition, int AudioLevel)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("AudioLevel"))
+                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
+                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
+                      .add(QLatin1StringView("AudioLevel="), AudioLevel)
+                      .items());
+}
+
+void frmConsole::Voice_EnginePrivate(int StreamNumber, int StreamPosition, const QVariant& lParam)
+{
+    LogVoiceEvent(EventItems(QStringLiteral("EnginePrivate"))
+                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
+                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
+                      .add(QLatin1StringView("lParam="), lParam)
+                      .items());
+}
+
+// The voice speaks to the selected output again; without any output device it still leaves the
+// file, which is about to be closed, for the default device stream in the selected format.
+void frmConsole::restoreOutputAfter(const std::shared_ptr<SpStream>& recording)
+{
+    AudioOutputCB_Click();
+    if (!Voice || Voice->AudioOutputStream() != recording)
+        return;
+    try {
+        Voice->setAllowAudioOutputFormatChangesOnNextSet(false);
+        Voice->setAudioOutputStream(nullptr);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Set audio output error: "), describe(failure));
+    }
+}
+
+void frmConsole::SaveToWave(const QString& savetext)
+{
+    std::shared_ptr<SpFileStream> stream;
+    bool redirected = false;
+    try {
+        ComDlg.CancelError = true;
+        ComDlg.Flags = 34818;
+        ComDlg.DialogTitle = QStringLiteral("Save to a Wave File");
+        ComDlg.Filter = QStringLiteral("All Files (*.*)|*.*|Wave Files (*.wav)|*.wav");
+        ComDlg.FilterIndex = 2;
+        ComDlg.ShowSave();
+        if (FormatCB->currentIndex() < 0)
+            throw PlatformError(QStringLiteral("No audio format is selected."));
+        stream = std::make_shared<SpFileStream>();
+        stream->Format().setType(FormatCB->currentData().toInt());
+        stream->Open(ComDlg.FileName, SSFMCreateForWrite, false);
+        voice().setAllowAudioOutputFormatChangesOnNextSet(false);
+        voice().setAudioOutputStream(stream);
+        redirected = true;
+        AppendLogText(QStringLiteral("Save to .wav file"), QString());
+        // A paused voice would never finish the file, and the wait below would never end.
+        if (IsPaused) {
+            voice().Resume();
+            SetSpeakState(IsSpeaking, false);
+        }
+        voice().Speak(savetext, SpeakFlags);
+        voice().WaitUntilDone(-1);
+        restoreOutputAfter(stream);
+        redirected = false;
+        stream->Close();
+        stream.reset();
+        MsgBox(QStringLiteral("WAV file successfully written!"), vbOKOnly, QStringLiteral("File Saved"), this);
+    } catch (const std::exception& failure) {
+        const auto* platform = dynamic_cast<const PlatformError*>(&failure);
+        if (!platform || platform->number() != CommonDialog::cancelErrorNumber)
+            AppendLogText(QStringLiteral("Save to Wave file Error: "), describe(failure));
+        // A failed recording must not leave the speakers silent.
+        if (redirected)
+            restoreOutputAfter(stream);
+    }
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "CommonDialog.h"
+#include "FacePictures.h"
 #include "ImageList.h"
 #include "SpVoice.h"
+#include "VisemeFace.h"
 
 #include <QWidget>
 #include <memory>
@@ -60,6 +62,28 @@ public:
     void SkipBtn_Click();
     void ResetBtn_Click();
 
+    // The voice's events. Each writes its line to the event log when "Show Events" is ticked,
+    // then acts; a step that fails writes one line with the failure and the handler goes on.
+    void Voice_StartStream(int StreamNum, const QVariant& StreamPos);
+    void Voice_EndStream(int StreamNum, const QVariant& StreamPos);
+    void Voice_VoiceChange(int StreamNum, const QVariant& StreamPos, const SpObjectToken& Token);
+    void Voice_Bookmark(int StreamNumber, const QVariant& StreamPosition, const QString& Bookmark, int BookmarkId);
+    void Voice_Word(int StreamNum, const QVariant& StreamPos, int Pos, int Length);
+    void Voice_Sentence(int StreamNum, const QVariant& StreamPos, int Pos, int Length);
+    void Voice_Phoneme(int StreamNumber, const QVariant& StreamPosition, int Duration, short NextPhoneId, int Feature,
+        short CurrentPhoneId);
+    void Voice_Viseme(
+        int StreamNum, const QVariant& StreamPos, int Duration, int VisemeType, int Feature, int VisemeId);
+    void Voice_AudioLevel(int StreamNumber, const QVariant& StreamPosition, int AudioLevel);
+    void Voice_EnginePrivate(int StreamNumber, int StreamPosition, const QVariant& lParam);
+
+    // Writes "  Event: " and the items joined by ", " when "Show Events" is ticked.
+    void LogVoiceEvent(const QStringList& items);
+    // Selects length characters of MainTxtBox from start, unless the text spoken is a file name.
+    void HighlightSpan(int start, int length);
+    // The face with the mouth or eyes of the viseme; the rest face for one outside the list.
+    void ShowViseme(int VisemeId);
+
     // Speaks savetext into a wave file that the user chooses, in the format selected in FormatCB,
     // and returns when the file is complete; the voice then speaks to the selected output again.
     void SaveToWave(const QString& savetext);
@@ -112,4 +136,16 @@ private:
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
     void restoreSpeakFlags();
+    void connectVoice();
+    void showFace(const QVariant& overlay);
+    void selectInMainText(int start, int length);
+    void keepShaped(int position);
+    void selectVoiceNamed(const SpObjectToken& token);
+    void reportEventFailure(const QString& event, const std::exception& failure);
+    void restoreOutputAfter(const std::shared_ptr<SpStream>& recording);
+    void followLog();
+
+    FacePictures m_faces { MouthImgList, VisemeFace::wholeFace };
+    bool m_logFollowPending = false;
+    int m_shapedBlock = -1; // the paragraph of MainTxtBox that keeps its glyphs
 };

@@ -12,7 +12,8 @@
 class TestFrmSplash : public QObject {
     Q_OBJECT
 private slots:
-    void init() { WindowRegistry::reset(); }
+    // The main window reads and writes Settings.ini, so the program gets a folder of its own.
+    void init() { ShellTest::freshProgram(); }
     void cleanup() { WindowRegistry::reset(); }
 
     void look();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 SpFileStream::~SpFileStream()
 {
@@ -28,7 +29,8 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
     // Opened here so that a failure carries the system's own description.
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
-        throw PlatformError(QStringLiteral("Cannot create \"%1\": %2").arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
+        throw PlatformError(
+            QStringLiteral("Cannot create \"%1\": %2").arg(fileName, QString::fromLocal8Bit(std::strerror(errno))));
     SF_INFO info {};
     info.samplerate = format.sampleRate;
     info.channels = format.channels;
@@ -42,6 +44,7 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
     m_openFormat = format;
     m_fileName = fileName;
     m_framesWritten = 0;
+    m_writeError.clear();
 }
 
 void SpFileStream::Close()
@@ -52,7 +55,12 @@ void SpFileStream::Close()
     const int error = sf_close(m_file);
     m_file = nullptr;
     if (error != 0)
-        throw PlatformError(QStringLiteral("Closing \"%1\" failed: %2").arg(m_fileName, QString::fromLocal8Bit(sf_error_number(error))));
+        throw PlatformError(QStringLiteral("Closing \"%1\" failed: %2")
+                                .arg(m_fileName, QString::fromLocal8Bit(sf_error_number(error))));
+    // The voice writes from its worker, which can only end the stream early; the file's owner
+    // learns here that the file is incomplete.
+    if (!m_writeError.isEmpty())
+        throw PlatformError(std::exchange(m_writeError, {}));
 }
 
 bool SpFileStream::isOpen() const
@@ -67,8 +75,13 @@ void SpFileStream::write(std::span<const int16_t> frames)
     if (!m_file)
         throw PlatformError(QStringLiteral("The file stream is not open."));
     const auto count = static_cast<sf_count_t>(frames.size() / static_cast<size_t>(m_openFormat.channels));
-    if (sf_writef_short(m_file, frames.data(), count) != count)
-        throw PlatformError(QStringLiteral("Writing \"%1\" failed: %2").arg(m_fileName, QString::fromLocal8Bit(sf_strerror(m_file))));
+    if (sf_writef_short(m_file, frames.data(), count) != count) {
+        const QString failure
+            = QStringLiteral("Writing \"%1\" failed: %2").arg(m_fileName, QString::fromLocal8Bit(sf_strerror(m_file)));
+        if (m_writeError.isEmpty())
+            m_writeError = failure;
+        throw PlatformError(failure);
+    }
     m_framesWritten += count;
 }
 

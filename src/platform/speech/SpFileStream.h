@@ -22,6 +22,8 @@ public:
     // Creates or truncates the file. Only SSFMCreateForWrite is supported. Throws PlatformError
     // with the system's description when the file cannot be created.
     void Open(const QString& fileName, int mode = SSFMCreateForWrite, bool doEvents = false);
+    // Throws PlatformError when closing fails or when an earlier write failed (the file is
+    // incomplete); the file is closed either way.
     void Close();
     bool isOpen() const;
     bool isFile() const override { return true; }
@@ -38,4 +40,5 @@ private:
     PcmFormat m_openFormat;
     QString m_fileName;
     qint64 m_framesWritten = 0;
+    QString m_writeError; // the first failed write since Open
 };

@@ -4,10 +4,15 @@
 #include "PlatformError.h"
 #include "WindowRegistry.h"
 
+#include <csignal>
+
 GuardedApplication::GuardedApplication(int& argc, char** argv, QString caption)
     : QApplication(argc, argv)
     , m_caption(std::move(caption))
 {
+    // A file that reaches the process's size limit must fail its write, which the program
+    // reports, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event)

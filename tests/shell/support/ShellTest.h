@@ -1,9 +1,14 @@
 #pragma once
 
+#include "EditorDocument.h"
 #include "MDIMain.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedMessages.h"
+#include "TemporaryFolder.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRect>
@@ -11,6 +16,51 @@
 
 // Shared steps of the shell's tests: a fresh program's main window, and sizes in twips.
 namespace ShellTest {
+
+// The doubles a fresh program asks instead of a person or the machine.
+struct Doubles {
+    TemporaryFolder& folder;
+    ScriptedMessages& messages;
+    ScriptedDialogs& dialogs;
+};
+
+// A fresh program with an empty application folder and scripted boxes and dialogs; no window
+// exists yet, so the main window's load reads the folder's Settings.ini when a test creates it.
+inline Doubles freshProgram()
+{
+    WindowRegistry::reset();
+    resetEditorDocument();
+    return { TemporaryFolder::install(), ScriptedMessages::install(), ScriptedDialogs::install() };
+}
+
+// The program ended and started again: every window goes, the folder and the doubles stay.
+inline void restartProgram()
+{
+    WindowRegistry::destroyAll();
+    resetEditorDocument();
+}
+
+// The main window of the running program, shown.
+inline MDIMain& shownMain()
+{
+    MDIMain& main = WindowRegistry::get<MDIMain>();
+    main.show();
+    if (!QTest::qWaitForWindowExposed(&main))
+        qWarning("The main window was not exposed");
+    return main;
+}
+
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 // The main window's outer size in pixels.
 inline QSize outerSize(const MDIMain& main)

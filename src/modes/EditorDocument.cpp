@@ -1,0 +1,12 @@
+#include "EditorDocument.h"
+
+EditorDocument& editorDocument()
+{
+    static EditorDocument document;
+    return document;
+}
+
+void resetEditorDocument()
+{
+    editorDocument() = EditorDocument();
+}

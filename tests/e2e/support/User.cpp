@@ -1,0 +1,44 @@
+#include "User.h"
+
+#include "MDIMain.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolBar>
+
+namespace User {
+
+bool clickToolbar(MDIMain& main, const QString& key)
+{
+    for (QAction* button : main.ToolbarA->actions()) {
+        if (button->data().toString() != key)
+            continue;
+        QWidget* shown = main.ToolbarA->widgetForAction(button);
+        if (!shown || !shown->isVisible() || !shown->isEnabled())
+            return false;
+        QTest::mouseClick(shown, Qt::LeftButton);
+        return true;
+    }
+    return false;
+}
+
+bool choose(QAction* item)
+{
+    if (!item || !item->isEnabled())
+        return false;
+    item->trigger();
+    return true;
+}
+
+void click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton);
+}
+
+void type(QWidget* widget, const QString& text)
+{
+    widget->setFocus();
+    QTest::keyClicks(widget, text);
+}
+
+} // namespace User

@@ -1,0 +1,95 @@
+#include "ConsoleWatch.h"
+#include "E2EMain.h"
+#include "Program.h"
+#include "User.h"
+#include "WindowRegistry.h"
+#include "frmAbout.h"
+#include "frmEditor.h"
+#include "frmHelp.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+void clickNode(frmHelp& help, const QString& key)
+{
+    const QRect place = help.TreeView1->visualItemRect(help.node(key));
+    QTest::mouseClick(help.TreeView1->viewport(), Qt::LeftButton, {}, place.center());
+}
+
+} // namespace
+
+// Help and About opened from the main window, read and closed, with the program going on.
+class TestHelpJourney : public QObject {
+    Q_OBJECT
+private slots:
+    void readHelpAndAbout();
+};
+
+void TestHelpJourney::readHelpAndAbout()
+{
+    Program program;
+    QVERIFY2(program.start(), qPrintable(program.failure()));
+    MDIMain& main = program.main();
+
+    QVERIFY(User::choose(main.mnuHelpItems[0]));
+    QVERIFY(WindowRegistry::exists<frmHelp>());
+    frmHelp& help = WindowRegistry::get<frmHelp>();
+    QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QCOMPARE(help.windowTitle(), QString("Help"));
+    QCOMPARE(help.lblTitle->text(), QString("Parlora v1.0 Help"));
+    QVERIFY(!help.TreeView1->visualItemRect(help.node("w")).isValid());
+
+    // Opened with the keyboard: the root chosen and opened, then the welcome node below it.
+    clickNode(help, "a");
+    QTest::keyClick(help.TreeView1, Qt::Key_Right);
+    QVERIFY(help.TreeView1->visualItemRect(help.node("w")).isValid());
+    QTest::keyClick(help.TreeView1, Qt::Key_Down);
+    QCOMPARE(help.lblTitle->text(), QString("Welcome To Parlora v1.0"));
+    QTest::keyClick(help.TreeView1, Qt::Key_Right);
+    QVERIFY(help.TreeView1->visualItemRect(help.node("t")).isValid());
+    QCOMPARE(frmHelp::nodeImage(*help.node("a")), QString("open"));
+    clickNode(help, "t");
+    QCOMPARE(help.lblTitle->text(), QString("Text Editor"));
+    QVERIFY(help.lblHelp[0]->isVisible());
+    QCOMPARE(help.lblHelp[0]->text(), QString("-Click (Modes>Text Editor Mode) to use the text editor."));
+    QVERIFY(!help.lblHelp[3]->isVisible());
+    for (const QLabel* picture : help.imgTextEd)
+        QVERIFY(picture->isVisible());
+
+    QVERIFY(User::choose(main.mnuHelpItems[1]));
+    QVERIFY(WindowRegistry::exists<frmAbout>());
+    frmAbout& about = WindowRegistry::get<frmAbout>();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QCOMPARE(about.windowTitle(), QString("Parlora v1.0"));
+    QVERIFY(about.Label1->text().startsWith("Parlora v1.0\r\n"));
+    QVERIFY(!about.Label4->text().isEmpty());
+    User::click(about.cmdOK);
+    QTRY_VERIFY(!WindowRegistry::exists<frmAbout>());
+
+    // Help again shows the same window, still at its topic.
+    QVERIFY(User::choose(main.mnuHelpItems[0]));
+    QCOMPARE(&WindowRegistry::get<frmHelp>(), &help);
+    QCOMPARE(help.lblTitle->text(), QString("Text Editor"));
+    QVERIFY(help.isVisible());
+    help.mnuExit->trigger();
+    QTRY_VERIFY(!WindowRegistry::exists<frmHelp>());
+
+    // The main window goes on working.
+    QVERIFY(main.isVisible());
+    const QString text = "Still talking";
+    User::type(program.editor().SayText, text);
+    ConsoleWatch watch(program.console());
+    QVERIFY(User::clickToolbar(main, "Play"));
+    QVERIFY(watch.waitForEnd());
+    QVERIFY(watch.spokeExactly(text));
+    QVERIFY(program.messages.messages().empty());
+}
+
+PARLORA_E2E_MAIN(TestHelpJourney)
+#include "tst_HelpJourney.moc"

@@ -1,0 +1,167 @@
+#include "ButtonSettingsFile.h"
+#include "LocaleTextCodec.h"
+#include "PlatformError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QStringList nine(const QString& phrase)
+{
+    return QStringList(ButtonSettingsFile::phraseCount, phrase);
+}
+
+} // namespace
+
+class TestButtonSettingsFile : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void parseStopsAtTheLimit();
+    void byteOrderMarkIsSkipped();
+    void phrasesSurviveWritingAndReading_data();
+    void phrasesSurviveWritingAndReading();
+    void failuresCarryThePathAndReason();
+    void failedWriteKeepsTheFile();
+};
+
+void TestButtonSettingsFile::parse_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("values");
+
+    QTest::newRow("empty file") << QByteArray() << QStringList {};
+    QTest::newRow("quoted lines") << QByteArray("\"one\"\r\n\"two\"\r\n") << QStringList { "one", "two" };
+    QTest::newRow("last line without line end") << QByteArray("\"one\"\r\n\"two\"") << QStringList { "one", "two" };
+    QTest::newRow("empty quoted value") << QByteArray("\"\"\r\n\"b\"\r\n") << QStringList { "", "b" };
+    QTest::newRow("comma inside quotes") << QByteArray("\"red, green\"\r\n") << QStringList { "red, green" };
+    QTest::newRow("commas separate values") << QByteArray("a,b, c\r\n") << QStringList { "a", "b", "c" };
+    QTest::newRow("blanks around unquoted")
+        << QByteArray("  spaced out \t,\tx\r\n") << QStringList { "spaced out", "x" };
+    QTest::newRow("blanks kept inside quotes") << QByteArray("  \"  kept  \"  \r\n") << QStringList { "  kept  " };
+    QTest::newRow("rest after closing quote skipped")
+        << QByteArray("\"first\" trailing words,\"second\"\r\n") << QStringList { "first", "second" };
+    QTest::newRow("inner quote written twice")
+        << QByteArray("\"say \"\"hi\"\" now\"\r\n") << QStringList { "say \"hi\" now" };
+    QTest::newRow("quote alone") << QByteArray("\"\"\"\"\r\n") << QStringList { "\"" };
+    // A phrase that an unescaping writer left with a single inner quote ends at that quote.
+    QTest::newRow("single inner quote ends the value")
+        << QByteArray("\"say \"hi\" now\"\r\n\"next\"\r\n") << QStringList { "say ", "next" };
+    QTest::newRow("quote in an unquoted value") << QByteArray("it\"s here\r\n") << QStringList { "it\"s here" };
+    QTest::newRow("LF and CR line ends") << QByteArray("a\nb\rc\r\n") << QStringList { "a", "b", "c" };
+    QTest::newRow("blank line is an empty value") << QByteArray("a\r\n\r\nb\r\n") << QStringList { "a", "", "b" };
+    QTest::newRow("comma before line end") << QByteArray("a,\r\nb") << QStringList { "a", "", "b" };
+    QTest::newRow("trailing comma") << QByteArray("a,") << QStringList { "a" };
+    QTest::newRow("unterminated quote runs to the end")
+        << QByteArray("\"open\r\nstill open") << QStringList { "open\r\nstill open" };
+    QTest::newRow("line end inside quotes")
+        << QByteArray("\"two\r\nlines\"\r\nx") << QStringList { "two\r\nlines", "x" };
+}
+
+void TestButtonSettingsFile::parse()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, values);
+    QCOMPARE(ButtonSettingsFile::parse(bytes, 100), values);
+}
+
+void TestButtonSettingsFile::parseStopsAtTheLimit()
+{
+    QByteArray twelve;
+    for (int i = 0; i < 12; ++i)
+        twelve += "\"row " + QByteArray::number(i) + "\"\r\n";
+    const QStringList ten = ButtonSettingsFile::parse(twelve, 10);
+    QCOMPARE(ten.size(), 10);
+    QCOMPARE(ten.last(), QString("row 9"));
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Buttons.ini");
+    QVERIFY(writeFile(path, twelve));
+    QCOMPARE(ButtonSettingsFile(path).read(), ten);
+}
+
+// A file saved by an editor that marks its encoding reads as the same phrases.
+void TestButtonSettingsFile::byteOrderMarkIsSkipped()
+{
+    if (LocaleTextCodec::encodingName().toUpper() != "UTF-8")
+        QSKIP("the system's encoding is not UTF-8");
+    QCOMPARE(ButtonSettingsFile::parse("\xEF\xBB\xBF\"one\"\r\n\"two\"\r\n", 10), QStringList({ "one", "two" }));
+    QCOMPARE(ButtonSettingsFile::parse("\xEF\xBB\xBFplain\r\n", 10), QStringList { "plain" });
+}
+
+void TestButtonSettingsFile::phrasesSurviveWritingAndReading_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::newRow("plain") << "Good morning";
+    QTest::newRow("comma") << "Yes, please";
+    QTest::newRow("empty") << "";
+    QTest::newRow("quotes") << "\"quoted\" and \"\"doubled\"\"";
+    QTest::newRow("only quotes") << "\"\"\"";
+    QTest::newRow("blanks around") << "  padded\t";
+    QTest::newRow("line break") << "two\r\nlines";
+    QTest::newRow("accents") << QString::fromUtf8("caf\xc3\xa9 cr\xc3\xa8me");
+}
+
+void TestButtonSettingsFile::phrasesSurviveWritingAndReading()
+{
+    QFETCH(QString, phrase);
+    QTemporaryDir folder;
+    const ButtonSettingsFile file(folder.filePath("Buttons.ini"));
+    QStringList phrases = nine("Label1");
+    phrases[3] = phrase;
+    phrases[8] = phrase;
+    file.write(phrases);
+    QCOMPARE(fileBytes(file.path()), ButtonSettingsFile::format(phrases));
+    QCOMPARE(file.read(), phrases);
+}
+
+void TestButtonSettingsFile::failuresCarryThePathAndReason()
+{
+    QTemporaryDir folder;
+    const QString missing = folder.filePath("Buttons.ini");
+    try {
+        ButtonSettingsFile(missing).read();
+        QFAIL("a missing file was read");
+    } catch (const PlatformError& failure) {
+        QVERIFY2(failure.description().startsWith(QDir::toNativeSeparators(missing) + ": "),
+            qPrintable(failure.description()));
+        QVERIFY(failure.description().size() > missing.size() + 2);
+    }
+
+    const QString huge = folder.filePath("Huge.ini");
+    QVERIFY(writeFile(huge, QByteArray(5 * 1024 * 1024, 'x')));
+    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(huge).read());
+
+    const QString inMissingFolder = folder.filePath("no such folder/Buttons.ini");
+    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(inMissingFolder).write(nine("x")));
+}
+
+// A folder in the file's place cannot be replaced; nothing else is touched either.
+void TestButtonSettingsFile::failedWriteKeepsTheFile()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Buttons.ini");
+    QVERIFY(QDir(folder.path()).mkdir("Buttons.ini"));
+    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(path).write(nine("x")));
+    QVERIFY(QFileInfo(path).isDir());
+    QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList { "Buttons.ini" });
+}
+
+QTEST_GUILESS_MAIN(TestButtonSettingsFile)
+#include "tst_ButtonSettingsFile.moc"

@@ -1,0 +1,307 @@
+#include "MDIMain.h"
+#include "MessageBoxes.h"
+#include "ScriptedDialogs.h"
+#include "ScriptedMessages.h"
+#include "SpeechWatch.h"
+#include "TemporaryFolder.h"
+#include "Twips.h"
+#include "WindowRegistry.h"
+#include "frmButtons.h"
+#include "frmConsole.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray quotedLines(const QStringList& phrases)
+{
+    QByteArray bytes;
+    for (const QString& phrase : phrases)
+        bytes += '"' + phrase.toUtf8() + "\"\r\n";
+    return bytes;
+}
+
+QStringList designCaptions()
+{
+    return QStringList(frmButtons::rowCount, QStringLiteral("Label1"));
+}
+
+QStringList rowNames(int first, int count)
+{
+    QStringList names;
+    for (int i = first; i < first + count; ++i)
+        names << QStringLiteral("row %1").arg(i);
+    return names;
+}
+
+} // namespace
+
+class TestFrmButtons : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void controlsAtTheirPlaces();
+    void loadHidesThePage();
+    void loading_data();
+    void loading();
+    void recording_data();
+    void recording();
+    void unwritableFileKeepsTheCaption();
+    void playPassesTheCaption_data();
+    void playPassesTheCaption();
+
+private:
+    QStringList captions() const;
+    QString iniPath() const { return m_folder->filePath("Buttons.ini"); }
+
+    TemporaryFolder* m_folder = nullptr;
+    ScriptedMessages* m_messages = nullptr;
+};
+
+void TestFrmButtons::init()
+{
+    WindowRegistry::reset();
+    m_folder = &TemporaryFolder::install();
+    m_messages = &ScriptedMessages::install();
+    ScriptedDialogs::install();
+}
+
+void TestFrmButtons::cleanup()
+{
+    QVERIFY2(m_messages->unexpected().isEmpty(), qPrintable(m_messages->unexpected().join('\n')));
+    WindowRegistry::reset();
+    m_folder = nullptr;
+    m_messages = nullptr;
+}
+
+QStringList TestFrmButtons::captions() const
+{
+    QStringList texts;
+    for (const QLabel* label : WindowRegistry::get<frmButtons>().lblButton)
+        texts << label->text();
+    return texts;
+}
+
+void TestFrmButtons::controlsAtTheirPlaces()
+{
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    QCOMPARE(page.windowTitle(), QString("Form1"));
+    QCOMPARE(page.fraButtons->geometry(), Twips::toPixels(0, 0, 6855, 6795));
+    for (int i = 0; i < frmButtons::rowCount; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        const int top = 240 + 720 * i;
+        QPushButton* record = page.findChild<QPushButton*>(QStringLiteral("cmdrecord(%1)").arg(i));
+        QPushButton* play = page.findChild<QPushButton*>(QStringLiteral("cmdPlayButton(%1)").arg(i));
+        QLabel* label = page.findChild<QLabel*>(QStringLiteral("lblButton(%1)").arg(i));
+        QCOMPARE(record, page.cmdrecord[row]);
+        QCOMPARE(play, page.cmdPlayButton[row]);
+        QCOMPARE(label, page.lblButton[row]);
+        QCOMPARE(record->parentWidget(), page.fraButtons);
+        QCOMPARE(record->geometry(), Twips::toPixels(120, top, 615, 615));
+        QCOMPARE(play->geometry(), Twips::toPixels(840, top, 615, 615));
+        QCOMPARE(label->geometry(), Twips::toPixels(1560, top, 5175, 645));
+        QCOMPARE(record->toolTip(), QString("Record the caption."));
+        QCOMPARE(play->toolTip(), QString("Play the Caption."));
+        QVERIFY(record->text().isEmpty() && play->text().isEmpty());
+        QVERIFY(!record->icon().isNull() && !play->icon().isNull());
+        QVERIFY(label->font().bold());
+        QCOMPARE(label->font().pointSizeF(), 8.25);
+    }
+}
+
+// The page hides itself; the main window's load lays it out hidden and the mode switch shows it.
+void TestFrmButtons::loadHidesThePage()
+{
+    MDIMain& main = WindowRegistry::get<MDIMain>();
+    main.show();
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    QVERIFY(page.isHidden());
+    main.mnuModesItems[2]->trigger();
+    QVERIFY(page.isVisible());
+    QCOMPARE(captions(), designCaptions());
+}
+
+void TestFrmButtons::loading_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("missing file is created")
+        << false << QByteArray() << designCaptions() << quotedLines(designCaptions());
+
+    const QByteArray twelve = quotedLines(rowNames(0, 12));
+    QTest::newRow("twelve lines cut to nine") << true << twelve << rowNames(0, 9) << quotedLines(rowNames(0, 9));
+
+    const QByteArray three = quotedLines(rowNames(0, 3));
+    QTest::newRow("three lines fill three rows, not rewritten")
+        << true << three << rowNames(0, 3) + QStringList(6, "Label1") << three;
+
+    const QByteArray exactlyNine = quotedLines(rowNames(10, 9));
+    QTest::newRow("nine lines, not rewritten") << true << exactlyNine << rowNames(10, 9) << exactlyNine;
+
+    QStringList withComma = designCaptions();
+    withComma[1] = "one, two";
+    withComma[2] = "";
+    QTest::newRow("comma and empty entry") << true << quotedLines(withComma) << withComma << quotedLines(withComma);
+
+    QStringList withQuote = designCaptions();
+    withQuote[4] = "say \"hi\"";
+    const QByteArray escaped = quotedLines(designCaptions()).replace(40, 10, "\"say \"\"hi\"\"\"\r\n");
+    QTest::newRow("doubled quote") << true << escaped << withQuote << escaped;
+
+    // Written by a writer that did not double the quote: the rest of that line is lost, as before.
+    const QByteArray single = quotedLines(designCaptions()).replace(40, 10, "\"say \"hi\"\"\r\n");
+    QStringList cut = designCaptions();
+    cut[4] = "say ";
+    QTest::newRow("single inner quote") << true << single << cut << single;
+
+    const QByteArray tenOnOneLine = "a,b,c,d,e,f,g,h,i,j\r\n";
+    QTest::newRow("ten values on one line")
+        << true << tenOnOneLine << QStringList { "a", "b", "c", "d", "e", "f", "g", "h", "i" }
+        << quotedLines({ "a", "b", "c", "d", "e", "f", "g", "h", "i" });
+}
+
+void TestFrmButtons::loading()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, expected);
+    QFETCH(QByteArray, after);
+    if (present)
+        QVERIFY(writeFile(iniPath(), before));
+    QCOMPARE(captions(), expected);
+    QCOMPARE(fileBytes(iniPath()), after);
+    QVERIFY(m_messages->messages().empty());
+}
+
+void TestFrmButtons::recording_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("caption");
+
+    QTest::newRow("phrase") << false << "Good morning"
+                            << "Good morning";
+    QTest::newRow("phrase with a comma") << false << "Yes, please"
+                                         << "Yes, please";
+    QTest::newRow("empty entry") << false << ""
+                                 << "";
+    QTest::newRow("phrase with quotes") << false << "She said \"no\""
+                                        << "She said \"no\"";
+    QTest::newRow("cancel keeps the phrase") << true << ""
+                                             << "kept";
+}
+
+// The row takes the entry, the whole file is rewritten, and the next start reads it back.
+void TestFrmButtons::recording()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, typed);
+    QFETCH(QString, caption);
+    QStringList start = designCaptions();
+    start[6] = "kept";
+    QVERIFY(writeFile(iniPath(), quotedLines(start)));
+
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    if (cancel)
+        m_messages->cancelInput();
+    else
+        m_messages->answerInput(typed);
+    QTest::mouseClick(page.cmdrecord[6], Qt::LeftButton);
+
+    QCOMPARE(m_messages->inputs().size(), std::size_t(1));
+    QCOMPARE(m_messages->inputs()[0].prompt, QString("Please Enter the String"));
+    QCOMPARE(m_messages->inputs()[0].title, QString("Sayvanto"));
+    QVERIFY(m_messages->inputs()[0].initial.isEmpty());
+    QCOMPARE(page.lblButton[6]->text(), caption);
+    QStringList expected = start;
+    expected[6] = caption;
+    QCOMPARE(captions(), expected);
+    const QByteArray written = QByteArray(quotedLines(start))
+                                   .replace("\"kept\"", '"' + QString(caption).replace("\"", "\"\"").toUtf8() + '"');
+    QCOMPARE(fileBytes(iniPath()), written);
+    QVERIFY(m_messages->messages().empty());
+
+    WindowRegistry::destroyAll();
+    QCOMPARE(captions(), expected);
+}
+
+void TestFrmButtons::unwritableFileKeepsTheCaption()
+{
+    // A folder where Buttons.ini belongs cannot be replaced by a file, whoever runs the test.
+    QVERIFY(QDir(m_folder->applicationFolder()).mkdir("Buttons.ini"));
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    QCOMPARE(captions(), designCaptions());
+    QVERIFY2(m_messages->messages().empty(), "the repair at load reported its failure");
+
+    m_messages->answerInput("Not kept on disk");
+    page.cmdRecord_Click(2);
+    QCOMPARE(page.lblButton[2]->text(), QString("Not kept on disk"));
+    QCOMPARE(m_messages->messages().size(), std::size_t(1));
+    const ScriptedMessages::Message& message = m_messages->messages()[0];
+    QCOMPARE(message.title, QString("Sayvanto"));
+    QVERIFY2(message.text.startsWith("The phrase could not be saved."), qPrintable(message.text));
+    QVERIFY2(message.text.contains(QDir::toNativeSeparators(iniPath())), qPrintable(message.text));
+    QCOMPARE(message.style & vbExclamation, int(vbExclamation));
+}
+
+void TestFrmButtons::playPassesTheCaption_data()
+{
+    QTest::addColumn<bool>("record");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("design caption") << false << "Label1";
+    QTest::newRow("recorded phrase") << true << "green apples";
+    QTest::newRow("empty phrase") << true << "";
+}
+
+void TestFrmButtons::playPassesTheCaption()
+{
+    QFETCH(bool, record);
+    QFETCH(QString, caption);
+    MDIMain& main = WindowRegistry::get<MDIMain>();
+    main.show();
+    main.mnuModesItems[2]->trigger();
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    frmConsole& console = WindowRegistry::get<frmConsole>();
+    if (record) {
+        m_messages->answerInput(caption);
+        QTest::mouseClick(page.cmdrecord[5], Qt::LeftButton);
+    }
+    const QStringList logBefore
+        = console.DebugTxtBox->toPlainText().split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+
+    SpeechWatch watch(*console.Voice);
+    QTest::mouseClick(page.cmdPlayButton[5], Qt::LeftButton);
+    QVERIFY(watch.waitForEnd());
+    QCOMPARE(watch.started, 1);
+    QVERIFY2(watch.spokeExactly(caption), qPrintable(caption));
+    QCOMPARE(watch.words > 0, !caption.isEmpty());
+    const QStringList log = console.DebugTxtBox->toPlainText().split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+    QCOMPARE(log.mid(logBefore.size()).first(), QString("Speak"));
+}
+
+QTEST_MAIN(TestFrmButtons)
+#include "tst_frmButtons.moc"
