@@ -3,6 +3,7 @@
 #include "ButtonSettingsFile.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
+#include "PictureButton.h"
 #include "PlatformError.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -17,21 +18,6 @@ namespace {
 
 const QString boxTitle = QStringLiteral("Sayvanto");
 const QString designCaption = QStringLiteral("Label1");
-
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
-}
-
-QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setIcon(QIcon(picture));
-    button->setIconSize(QSize(32, 32));
-    button->setToolTip(tip);
-    return button;
-}
 
 } // namespace
 
@@ -58,18 +44,18 @@ void frmButtons::buildRow(int i)
     const auto row = static_cast<std::size_t>(i);
     const int top = 240 + 720 * i;
 
-    cmdrecord[row] = pictureButton(fraButtons, indexed("cmdrecord", i), QStringLiteral(":/modes/record.png"),
+    cmdrecord[row] = pictureButton(fraButtons, indexedName("cmdrecord", i), QStringLiteral(":/modes/record.png"),
         QStringLiteral("Record the caption."));
     cmdrecord[row]->setGeometry(Twips::toPixels(120, top, 615, 615));
     connect(cmdrecord[row], &QPushButton::clicked, this, [this, i] { cmdRecord_Click(i); });
 
-    cmdPlayButton[row] = pictureButton(fraButtons, indexed("cmdPlayButton", i), QStringLiteral(":/modes/play.png"),
+    cmdPlayButton[row] = pictureButton(fraButtons, indexedName("cmdPlayButton", i), QStringLiteral(":/modes/play.png"),
         QStringLiteral("Play the Caption."));
     cmdPlayButton[row]->setGeometry(Twips::toPixels(840, top, 615, 615));
     connect(cmdPlayButton[row], &QPushButton::clicked, this, [this, i] { cmdPlayButton_Click(i); });
 
     auto* label = new QLabel(designCaption, fraButtons);
-    label->setObjectName(indexed("lblButton", i));
+    label->setObjectName(indexedName("lblButton", i));
     // A phrase is shown as typed, never as markup.
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);

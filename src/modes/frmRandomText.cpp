@@ -1,6 +1,7 @@
 #include "frmRandomText.h"
 
 #include "MDIMain.h"
+#include "PictureButton.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 
@@ -30,21 +31,6 @@ constexpr std::array<RowPlace, frmRandomText::rowCount> rowPlaces { {
 constexpr int textLeft = 120;
 constexpr int buttonWidth = 975;
 constexpr int buttonHeight = 735;
-
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
-}
-
-QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip)
-{
-    auto* button = new QPushButton(parent);
-    button->setObjectName(name);
-    button->setIcon(QIcon(picture));
-    button->setIconSize(QSize(32, 32));
-    button->setToolTip(tip);
-    return button;
-}
 
 } // namespace
 
@@ -82,7 +68,7 @@ void frmRandomText::buildRow(int i)
     const RowPlace& place = rowPlaces[row];
 
     auto* box = new QPlainTextEdit(fraManual);
-    box->setObjectName(indexed("Text1", i));
+    box->setObjectName(indexedName("Text1", i));
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -95,12 +81,12 @@ void frmRandomText::buildRow(int i)
     Text1[row] = box;
 
     cmdPlay[row] = pictureButton(
-        fraManual, indexed("cmdPlay", i), QStringLiteral(":/modes/play.png"), QStringLiteral("Play Text"));
+        fraManual, indexedName("cmdPlay", i), QStringLiteral(":/modes/play.png"), QStringLiteral("Play Text"));
     cmdPlay[row]->setGeometry(Twips::toPixels(place.playLeft, place.top, buttonWidth, buttonHeight));
     connect(cmdPlay[row], &QPushButton::clicked, this, [this, i] { cmdPlay_Click(i); });
 
     cmdRecord[row] = pictureButton(
-        fraManual, indexed("cmdRecord", i), QStringLiteral(":/modes/wave.png"), QStringLiteral("Record *.wav"));
+        fraManual, indexedName("cmdRecord", i), QStringLiteral(":/modes/wave.png"), QStringLiteral("Record *.wav"));
     cmdRecord[row]->setGeometry(Twips::toPixels(place.recordLeft, place.top, buttonWidth, buttonHeight));
     connect(cmdRecord[row], &QPushButton::clicked, this, [this, i] { cmdRecord_Click(i); });
 }

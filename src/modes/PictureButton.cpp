@@ -1,0 +1,19 @@
+#include "PictureButton.h"
+
+#include <QIcon>
+#include <QPushButton>
+
+QString indexedName(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setIcon(QIcon(picture));
+    button->setIconSize(QSize(32, 32));
+    button->setToolTip(tip);
+    return button;
+}
