@@ -116,7 +116,7 @@ void TestEditorBadFiles::openBadFile()
     User::type(box, "before");
     const QString nameBefore = editorDocument().EditorFileName;
     const QString path = program.path(QStringLiteral("file%1.txt").arg(QTest::currentDataTag()).remove(' '));
-    QVERIFY(Files::write(path, content));
+    QVERIFY(writeFile(path, content));
 
     const std::size_t shownBefore = program.messages.messages().size();
     program.messages.answer(vbNo); // "Would you like to save your work?"
@@ -152,7 +152,7 @@ void TestEditorBadFiles::openBadFile()
         else
             QVERIFY(!box->toPlainText().isEmpty());
     }
-    QVERIFY(vanishes ? !QFile::exists(path) : Files::bytes(path) == content);
+    QVERIFY(vanishes ? !QFile::exists(path) : fileBytes(path) == content);
 
     // The editor goes on working.
     box->setFocus();

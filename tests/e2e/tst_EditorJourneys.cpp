@@ -144,7 +144,7 @@ void TestEditorJourneys::openEditUndoRedoSaveAndReopen()
     MDIMain& main = program.main();
     frmEditor& editor = program.editor();
     const QString letter = program.path("letter.txt");
-    QVERIFY(Files::write(letter, "Dear Sam,\r\nsee you soon\r\n"));
+    QVERIFY(writeFile(letter, "Dear Sam,\r\nsee you soon\r\n"));
 
     program.dialogs.answerFile(letter);
     QVERIFY(User::choose(main.mnuFileItems[1]));
@@ -172,14 +172,14 @@ void TestEditorJourneys::openEditUndoRedoSaveAndReopen()
     QTest::keyClick(editor.SayText, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!editorDocument().TextModified);
     QCOMPARE(program.dialogs.fileRequests().size(), 1u);
-    const QByteArray saved = Files::bytes(letter);
+    const QByteArray saved = fileBytes(letter);
     QCOMPARE(saved, QByteArray("Dear Sam,\r\nsee you soon\r\nab\r\n"));
 
     program.dialogs.answerFile(letter);
     QVERIFY(User::choose(main.mnuFileItems[1]));
     QCOMPARE(editor.SayText->toPlainText(), QString("Dear Sam,\nsee you soon\nab\n"));
     QVERIFY(!editorDocument().TextModified);
-    QCOMPARE(Files::bytes(letter), saved);
+    QCOMPARE(fileBytes(letter), saved);
     QVERIFY(program.messages.messages().empty());
     QVERIFY(program.dialogs.unexpected().isEmpty());
 }

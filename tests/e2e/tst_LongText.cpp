@@ -51,7 +51,7 @@ void TestLongText::initTestCase()
     m_program = std::make_unique<Program>();
     QVERIFY2(m_program->start(), qPrintable(m_program->failure()));
     const QString path = m_program->path("long.txt");
-    QVERIFY(Files::write(path, longTextFile(10 * megabyte)));
+    QVERIFY(writeFile(path, longTextFile(10 * megabyte)));
     m_program->dialogs.answerFile(path);
     QVERIFY(User::choose(m_program->main().mnuFileItems[1]));
     QVERIFY(m_program->editor().SayText->toPlainText().size() > 9 * megabyte);

@@ -106,7 +106,7 @@ void TestModeJourneys::programmedPhraseSurvivesARestart()
     QVERIFY2(program.start(), qPrintable(program.failure()));
     const QString phrasesPath = program.path("Buttons.ini");
     // The first start creates the phrases file with the design captions.
-    QCOMPARE(Files::bytes(phrasesPath), Files::phrasesFile(designPhrases));
+    QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(designPhrases));
 
     QVERIFY(User::choose(program.main().mnuModesItems[2]));
     QCOMPARE(program.main().windowTitle(), QString("Parlora v1.0 - Programmed Buttons Mode"));
@@ -121,7 +121,7 @@ void TestModeJourneys::programmedPhraseSurvivesARestart()
     QCOMPARE(page.lblButton[4]->text(), phrase);
     QStringList expected = designPhrases;
     expected[4] = phrase;
-    QCOMPARE(Files::bytes(phrasesPath), Files::phrasesFile(expected));
+    QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(expected));
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     QCOMPARE(program.main().windowTitle(), QString("Parlora v1.0 - Text Editor Mode"));
@@ -135,7 +135,7 @@ void TestModeJourneys::programmedPhraseSurvivesARestart()
     User::click(again.cmdPlayButton[4]);
     QVERIFY(watch.waitForEnd());
     QVERIFY2(watch.spokeExactly(phrase), qPrintable(watch.wordsOf(phrase).join('|')));
-    QCOMPARE(Files::bytes(phrasesPath), Files::phrasesFile(expected));
+    QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(expected));
     QVERIFY(program.messages.messages().empty());
     QCOMPARE(ConsoleLog::failures(program.console()), QStringList());
 }

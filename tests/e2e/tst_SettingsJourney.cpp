@@ -58,7 +58,7 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     QVERIFY2(program.start(), qPrintable(program.failure()));
     // A first start puts the window at the top left corner and writes the file.
     QCOMPARE(program.main().pos(), QPoint(0, 0));
-    QCOMPARE(Files::bytes(settings).count(','), 6);
+    QCOMPARE(fileBytes(settings).count(','), 6);
 
     MDIMain& main = program.main();
     dragFrameTo(main, 10500, 9000);
@@ -75,7 +75,7 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
 
     QVERIFY(User::choose(main.mnuFileItems[8]));
     QCOMPARE(program.endRequests(), 1);
-    QCOMPARE(Files::bytes(settings), QByteArray("10500,9000,600,450,7874580,13168890,#TRUE#\r\n"));
+    QCOMPARE(fileBytes(settings), QByteArray("10500,9000,600,450,7874580,13168890,#TRUE#\r\n"));
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     MDIMain& second = program.main();
@@ -95,7 +95,7 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
                                      .arg(Twips::fromPixelsX(second.pos().x()))
                                      .arg(Twips::fromPixelsY(second.pos().y()))
                                      .toLatin1();
-    QCOMPARE(Files::bytes(settings), maximised);
+    QCOMPARE(fileBytes(settings), maximised);
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     MDIMain& third = program.main();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditorDocument.h"
+#include "FileBytes.h"
 #include "MDIMain.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
@@ -50,17 +51,8 @@ inline MDIMain& shownMain()
     return main;
 }
 
-inline QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
+using ::fileBytes;
+using ::writeFile;
 
 // The main window's outer size in pixels.
 inline QSize outerSize(const MDIMain& main)
