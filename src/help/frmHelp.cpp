@@ -2,6 +2,7 @@
 
 #include "AfterEvent.h"
 #include "ColorValue.h"
+#include "IndexedName.h"
 #include "MDIMain.h"
 #include "SystemColors.h"
 #include "Twips.h"
@@ -33,11 +34,6 @@ constexpr int lineHeight = 315;
 constexpr int pictureSize = 510;
 constexpr int clientWidth = 11100;
 constexpr int clientHeight = 4200;
-
-QString indexed(const char* name, int i)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i);
-}
 
 QFont msSansSerif(qreal points)
 {
@@ -147,7 +143,7 @@ void frmHelp::buildControls(QWidget* client)
     for (int i = 0; i < lineCount; ++i) {
         auto* line = new QLabel(client);
         line->setFont(lineFont);
-        line->setObjectName(indexed("lblHelp", i));
+        line->setObjectName(indexedName("lblHelp", i));
         line->setTextFormat(Qt::PlainText);
         // Lines stand closer than their height: each one's text sits at its top, clear of the next.
         line->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -164,7 +160,7 @@ void frmHelp::buildControls(QWidget* client)
     const std::array<const char*, 3> textEditorPictures { "texted-play", "texted-record", "texted-pause" };
     for (int i = 0; i < 3; ++i) {
         const auto index = static_cast<std::size_t>(i);
-        imgTextEd[index] = hiddenPicture(client, indexed("imgTextEd", i),
+        imgTextEd[index] = hiddenPicture(client, indexedName("imgTextEd", i),
             QStringLiteral(":/help/%1.png").arg(QLatin1String(textEditorPictures[index])));
     }
 }

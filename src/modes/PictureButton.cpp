@@ -3,11 +3,6 @@
 #include <QIcon>
 #include <QPushButton>
 
-QString indexedName(const char* name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
-}
-
 QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip)
 {
     auto* button = new QPushButton(parent);

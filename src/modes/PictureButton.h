@@ -5,8 +5,5 @@
 class QPushButton;
 class QWidget;
 
-// The object name of an indexed control, such as "cmdPlay(2)".
-QString indexedName(const char* name, int index);
-
 // A push button that shows a 32 x 32 picture instead of a caption, with its tooltip.
 QPushButton* pictureButton(QWidget* parent, const QString& name, const QString& picture, const QString& tip);

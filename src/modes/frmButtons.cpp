@@ -1,6 +1,7 @@
 #include "frmButtons.h"
 
 #include "ButtonSettingsFile.h"
+#include "IndexedName.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PictureButton.h"

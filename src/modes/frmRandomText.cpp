@@ -1,5 +1,6 @@
 #include "frmRandomText.h"
 
+#include "IndexedName.h"
 #include "MDIMain.h"
 #include "PictureButton.h"
 #include "Twips.h"

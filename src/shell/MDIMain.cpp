@@ -3,6 +3,7 @@
 #include "ColorValue.h"
 #include "EditCommands.h"
 #include "EditShortcutRouter.h"
+#include "IndexedName.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "SettingsFile.h"
@@ -48,11 +49,6 @@ constexpr int consoleInset = 200;
 
 // Larger than this no desktop window can be, nor stand farther from the desktop's origin.
 constexpr int largestWindowPixels = 32767;
-
-QString indexed(const QString& name, int index)
-{
-    return QStringLiteral("%1(%2)").arg(name).arg(index);
-}
 
 // A stored size or position in pixels; the window refuses what no desktop could show.
 int windowPixels(float twips, int (*toPixels)(int), bool isSize)
@@ -203,7 +199,7 @@ QAction* MDIMain::addItem(
     QMenu* menu, const QString& name, int index, const QString& caption, const QKeySequence& shortcut)
 {
     QAction* item = menu->addAction(caption);
-    item->setObjectName(indexed(name, index));
+    item->setObjectName(indexedName(name, index));
     item->setShortcut(shortcut);
     return item;
 }
@@ -211,7 +207,7 @@ QAction* MDIMain::addItem(
 QAction* MDIMain::addSeparator(QMenu* menu, const QString& name, int index)
 {
     QAction* separator = menu->addSeparator();
-    separator->setObjectName(indexed(name, index));
+    separator->setObjectName(indexedName(name, index));
     return separator;
 }
 
@@ -248,7 +244,7 @@ void MDIMain::buildToolbar()
         } else {
             action = ToolbarA->addSeparator();
         }
-        action->setObjectName(indexed(QStringLiteral("Buttons"), static_cast<int>(i) + 1));
+        action->setObjectName(indexedName(QStringLiteral("Buttons"), static_cast<int>(i) + 1));
     }
     connect(ToolbarA, &QToolBar::actionTriggered, this,
         [this](QAction* button) { ToolbarA_ButtonClick(button->data().toString()); });
