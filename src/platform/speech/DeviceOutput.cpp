@@ -4,6 +4,24 @@
 
 #include <algorithm>
 
+namespace {
+// Marks a call into the sink that may run the event loop.
+class SinkCall {
+public:
+    explicit SinkCall(int& depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
+    ~SinkCall() { --m_depth; }
+    SinkCall(const SinkCall&) = delete;
+    SinkCall& operator=(const SinkCall&) = delete;
+
+private:
+    int& m_depth;
+};
+} // namespace
+
 DeviceOutput::DeviceOutput(AudioOutputProvider& provider)
     : m_provider(provider)
 {
@@ -12,7 +30,7 @@ DeviceOutput::DeviceOutput(AudioOutputProvider& provider)
 DeviceOutput::~DeviceOutput()
 {
     close();
-    m_sink.reset();
+    dropSink();
 }
 
 qint64 DeviceOutput::bufferedMs() const
@@ -112,8 +130,14 @@ void DeviceOutput::clear(quint64 generation)
 
 void DeviceOutput::silence()
 {
-    if (m_sink)
-        m_sink->discard();
+    if (!m_sink)
+        return;
+    if (m_sinkCalls > 0) {
+        m_discardPending = true;
+        return;
+    }
+    SinkCall call(m_sinkCalls);
+    m_sink->discard();
 }
 
 void DeviceOutput::setPaused(bool paused)
@@ -132,14 +156,34 @@ void DeviceOutput::setDevice(const QByteArray& deviceId)
     if (deviceId == m_deviceId && m_sink)
         return;
     m_deviceId = deviceId;
-    m_sink.reset();
     m_failedFormat.reset();
+    if (m_sinkCalls > 0) {
+        m_reopenPending = true;
+        return;
+    }
+    dropSink();
     service();
+}
+
+void DeviceOutput::dropSink()
+{
+    SinkCall call(m_sinkCalls);
+    std::unique_ptr<AudioDeviceSink> old = std::move(m_sink);
+    old.reset();
+}
+
+void DeviceOutput::runPending()
+{
+    if (std::exchange(m_reopenPending, false))
+        dropSink();
+    if (std::exchange(m_discardPending, false) && m_sink)
+        silence();
 }
 
 void DeviceOutput::openSink(const PcmFormat& format)
 {
-    m_sink.reset();
+    dropSink();
+    SinkCall call(m_sinkCalls);
     {
         std::lock_guard lock(m_mutex);
         m_sinkFormat = format;
@@ -158,6 +202,9 @@ void DeviceOutput::openSink(const PcmFormat& format)
 
 void DeviceOutput::service()
 {
+    if (m_sinkCalls > 0)
+        return;
+    runPending();
     std::optional<PcmFormat> wanted;
     {
         std::lock_guard lock(m_mutex);
@@ -166,11 +213,12 @@ void DeviceOutput::service()
     }
     if (m_sink && m_sink->failed()) {
         m_error = m_sink->errorString();
-        m_sink.reset();
+        dropSink();
         m_clock.restart();
     }
     // A new format waits until the sink has played what it holds in the old one.
-    if (wanted && (!m_sink || (!(m_sinkFormat == *wanted) && m_sink->pendingBytes() == 0)) && !(m_failedFormat && *m_failedFormat == *wanted))
+    if (wanted && (!m_sink || (!(m_sinkFormat == *wanted) && m_sink->pendingBytes() == 0))
+        && !(m_failedFormat && *m_failedFormat == *wanted))
         openSink(*wanted);
     if (m_sink || m_paused)
         return;
@@ -195,4 +243,7 @@ void DeviceOutput::close()
     m_space.notify_all();
 }
 
-QString DeviceOutput::takeError() { return std::exchange(m_error, {}); }
+QString DeviceOutput::takeError()
+{
+    return std::exchange(m_error, {});
+}

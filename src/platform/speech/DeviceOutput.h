@@ -52,6 +52,8 @@ private:
     };
     qint64 bufferedMs() const;
     void openSink(const PcmFormat& format);
+    void dropSink();
+    void runPending();
     qint64 readLocked(char* data, qint64 maxBytes);
 
     AudioOutputProvider& m_provider;
@@ -69,4 +71,10 @@ private:
     QElapsedTimer m_clock; // drains the buffer when there is no sink
     QString m_error;
     std::optional<PcmFormat> m_failedFormat; // not retried until the device changes
+    // Qt's sinks run the event loop while they are destroyed or restarted, and the loop may call
+    // back into this object (a voice event, a click). Until the outer sink call returns, the sink
+    // is neither replaced nor restarted; what was asked meanwhile is done afterwards.
+    int m_sinkCalls = 0;
+    bool m_reopenPending = false;
+    bool m_discardPending = false;
 };

@@ -1,3 +1,4 @@
+#include "DeviceOutput.h"
 #include "PlatformError.h"
 #include "QtAudioOutputProvider.h"
 
@@ -219,6 +220,42 @@ private slots:
             { PcmFormat { 22050, 24, 1 }, PcmFormat { 22050, 16, 3 }, PcmFormat { 0, 16, 1 } })
             QVERIFY(!openError(m_provider, {}, format, tone).isEmpty());
         QCOMPARE(tone.reads, 0);
+    }
+
+    // Qt's sink runs the event loop while an old stream is torn down; a voice event or a click
+    // delivered there may ask the output to change device, restart or drop the sink.
+    void callsFromWithinTheSinkAreDeferred()
+    {
+        REQUIRE_DEVICE();
+        DeviceOutput output(m_provider);
+        const std::vector<int16_t> second(kVoice.sampleRate, 4000);
+        const auto feed = [&] { QVERIFY(output.write(kVoice, second, 0)); };
+        feed();
+        output.service();
+        QTRY_VERIFY_WITH_TIMEOUT(output.playedBytes() > 0, 3000);
+
+        bool nested = false, done = false;
+        QMetaObject::invokeMethod(
+            this,
+            [&] {
+                nested = !done;
+                output.setDevice(m_provider.outputs().front().id);
+                output.service();
+                output.silence();
+            },
+            Qt::QueuedConnection);
+        output.silence();
+        done = true;
+        QVERIFY2(nested, "the sink did not run the event loop while restarting");
+
+        // What was asked meanwhile takes effect, and the output plays on.
+        QTRY_VERIFY(output.playedBytes() > 0 && output.idle());
+        const qint64 before = output.playedBytes();
+        feed();
+        output.service();
+        QCOMPARE(output.device(), m_provider.outputs().front().id);
+        QTRY_VERIFY_WITH_TIMEOUT(output.playedBytes() > before + kVoice.sampleRate, 3000);
+        QCOMPARE(output.takeError(), QString());
     }
 
     void removedDeviceFails()
