@@ -22,14 +22,18 @@ run: build
 test: build
 	@QT_QPA_PLATFORM=offscreen scripts/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j 2
 
-# The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer, at -O1 with line tables
+# only: it builds in about half the time and still names every line in a report. (At -O1 GCC 12
+# warns falsely about std::function inside std::regex.)
+SAN_OPT = -O1 -g1 -Wno-maybe-uninitialized
 SAN_ENV = QT_QPA_PLATFORM=offscreen \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1 \
   LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/sanitizers/lsan.supp:print_suppressions=0 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/scripts/sanitizers/tsan.supp
 test-asan: deps
-	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=address,undefined >/dev/null
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=address,undefined \
+	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$(SAN_OPT)" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=$(SAN_OPT)" >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-asan --output-on-failure -j 2 --timeout 900
 

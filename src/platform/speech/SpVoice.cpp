@@ -10,6 +10,7 @@
 #include "SpeechWorker.h"
 #include "VoiceCatalog.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QStringDecoder>
@@ -17,7 +18,7 @@
 namespace {
 constexpr int dispatchIntervalMs = 4;
 const QString outputPrefix = QStringLiteral("Parlora/AudioOutputs/");
-}
+} // namespace
 
 SpVoice::SpVoice(QObject* parent)
     : SpVoice(std::make_unique<ESpeakBackend>(), std::make_unique<QtAudioOutputProvider>(), parent)
@@ -58,6 +59,11 @@ SpVoice::~SpVoice()
 {
     m_worker.reset();
     m_timer.stop();
+    // Closing the device runs Qt's event loop, which would deliver queued calls to this voice
+    // while its members are going; the device goes first and nothing reaches the voice meanwhile.
+    m_closing = true;
+    QCoreApplication::removePostedEvents(this);
+    m_device.reset();
 }
 
 SpObjectTokens SpVoice::GetVoices(const QString& requiredAttributes, const QString& optionalAttributes) const
@@ -290,7 +296,10 @@ int SpVoice::Skip(const QString& type, int count)
     return skipped;
 }
 
-bool SpVoice::finished(int stream) const { return stream <= m_lastEnded; }
+bool SpVoice::finished(int stream) const
+{
+    return stream <= m_lastEnded;
+}
 
 bool SpVoice::waitFor(int stream, int milliseconds)
 {
@@ -308,9 +317,15 @@ bool SpVoice::waitFor(int stream, int milliseconds)
     return finished(stream);
 }
 
-bool SpVoice::WaitUntilDone(int milliseconds) { return waitFor(m_nextStream - 1, milliseconds); }
+bool SpVoice::WaitUntilDone(int milliseconds)
+{
+    return waitFor(m_nextStream - 1, milliseconds);
+}
 
-QString SpVoice::TakeAudioOutputError() { return m_device->takeError(); }
+QString SpVoice::TakeAudioOutputError()
+{
+    return m_device->takeError();
+}
 
 void SpVoice::startTimer()
 {
@@ -320,6 +335,8 @@ void SpVoice::startTimer()
 
 void SpVoice::dispatch()
 {
+    if (m_closing)
+        return;
     m_dispatchPosted = false;
     m_device->service();
     // One at a time: a handler (or the audio device) may run the event loop, which dispatches

@@ -33,7 +33,8 @@ public:
     ~SpVoice() override;
 
     SpObjectTokens GetVoices(const QString& requiredAttributes = {}, const QString& optionalAttributes = {}) const;
-    SpObjectTokens GetAudioOutputs(const QString& requiredAttributes = {}, const QString& optionalAttributes = {}) const;
+    SpObjectTokens GetAudioOutputs(
+        const QString& requiredAttributes = {}, const QString& optionalAttributes = {}) const;
 
     SpObjectToken Voice() const { return m_voice; }
     void setVoice(const SpObjectToken& token);
@@ -66,8 +67,8 @@ signals:
     void Bookmark(int StreamNumber, QVariant StreamPosition, QString Bookmark, int BookmarkId);
     void Word(int StreamNumber, QVariant StreamPosition, int CharacterPosition, int Length);
     void Sentence(int StreamNumber, QVariant StreamPosition, int CharacterPosition, int Length);
-    void Phoneme(int StreamNumber, QVariant StreamPosition, int Duration, short NextPhoneId, int Feature,
-        short CurrentPhoneId);
+    void Phoneme(
+        int StreamNumber, QVariant StreamPosition, int Duration, short NextPhoneId, int Feature, short CurrentPhoneId);
     void Viseme(
         int StreamNumber, QVariant StreamPosition, int Duration, int NextVisemeId, int Feature, int CurrentVisemeId);
     void AudioLevel(int StreamNumber, QVariant StreamPosition, int AudioLevel);
@@ -106,5 +107,6 @@ private:
     qint64 m_frontPosition = 0; // the position of the event raised last
     int m_lastEnded = 0; // streams end in order, so every number up to this one is done
     bool m_paused = false;
+    bool m_closing = false;
     std::atomic<bool> m_dispatchPosted { false };
 };

@@ -29,7 +29,7 @@ public:
     std::vector<SynthVoice> voices() const override { return {}; }
     bool synthesize(const QByteArray&, const Settings&, const Sink&) override { return true; }
 };
-}
+} // namespace
 
 // Streams over time: queueing, purging, pausing, skipping, waiting, and the audio device.
 class tst_SpVoiceStreams : public QObject {
@@ -61,8 +61,8 @@ private slots:
         } catch (const PlatformError& e) {
             QVERIFY(e.description().contains(QStringLiteral("speech data")));
         }
-        QVERIFY_THROWS_EXCEPTION(PlatformError,
-            SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<QtAudioOutputProvider>()));
+        QVERIFY_THROWS_EXCEPTION(
+            PlatformError, SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<QtAudioOutputProvider>()));
         m_voice = std::make_unique<SpVoice>();
     }
 
@@ -196,6 +196,25 @@ private slots:
         QCOMPARE(order, (QList<int> { old, -old, fresh, -fresh }));
     }
 
+    // Closing the device runs Qt's event loop; what was queued for the voice must not reach it
+    // while it is half destroyed (it once hung on its own freed event queue).
+    void aVoiceDestroyedWhileSpeakingReceivesNothing()
+    {
+        if (!haveDevice())
+            QSKIP("no audio output device");
+        auto voice = std::make_unique<SpVoice>();
+        QSignalSpy words(voice.get(), &SpVoice::Word);
+        voice->Speak(QStringLiteral("This sentence is still being spoken when its voice goes away."), SVSFlagsAsync);
+        QTRY_VERIFY_WITH_TIMEOUT(words.size() >= 2, 10000);
+        bool delivered = false;
+        QMetaObject::invokeMethod(
+            voice.get(), [&delivered] { delivered = true; }, Qt::QueuedConnection);
+        voice.reset();
+        QVERIFY(!delivered);
+        QCoreApplication::processEvents();
+        QVERIFY(!delivered);
+    }
+
     void devicePlaybackPacesTheEvents()
     {
         if (!haveDevice())
@@ -203,14 +222,16 @@ private slots:
         VoiceEventLog log(*m_voice);
         QElapsedTimer clock;
         clock.start();
-        m_voice->Speak(QStringLiteral("Each word of this sentence reaches the loudspeaker in its own time."), SVSFlagsAsync);
+        m_voice->Speak(
+            QStringLiteral("Each word of this sentence reaches the loudspeaker in its own time."), SVSFlagsAsync);
         QVERIFY(m_voice->WaitUntilDone(20000));
         const auto words = log.of("Word");
         QCOMPARE(words.size(), size_t(12));
         const double seconds = log.of("EndStream")[0].position / 44100.0;
         const qint64 spread = words.back().elapsedMs - words.front().elapsedMs;
         const double spoken = (words.back().position - words.front().position) / 44.1;
-        QVERIFY2(spread > spoken * 0.8, qPrintable(QStringLiteral("words over %1 ms of %2 ms").arg(spread).arg(spoken)));
+        QVERIFY2(
+            spread > spoken * 0.8, qPrintable(QStringLiteral("words over %1 ms of %2 ms").arg(spread).arg(spoken)));
         QVERIFY(clock.elapsed() >= seconds * 1000 * 0.9);
     }
 
@@ -262,7 +283,8 @@ private slots:
     {
         auto file = openFile(QStringLiteral("voices.wav"));
         VoiceEventLog log(*m_voice);
-        m_voice->Speak(QStringLiteral("<speak>Good morning. <voice name=\"Afrikaans\">Goeie more.</voice> Bye.</speak>"),
+        m_voice->Speak(
+            QStringLiteral("<speak>Good morning. <voice name=\"Afrikaans\">Goeie more.</voice> Bye.</speak>"),
             SVSFDefault);
         const auto changes = log.of("VoiceChange");
         QCOMPARE(int(changes.size()), 2);
