@@ -2,25 +2,9 @@
 
 #include "PlatformError.h"
 
+#include <QScopedValueRollback>
+
 #include <algorithm>
-
-namespace {
-// Marks a call into the sink that may run the event loop.
-class SinkCall {
-public:
-    explicit SinkCall(int& depth)
-        : m_depth(depth)
-    {
-        ++m_depth;
-    }
-    ~SinkCall() { --m_depth; }
-    SinkCall(const SinkCall&) = delete;
-    SinkCall& operator=(const SinkCall&) = delete;
-
-private:
-    int& m_depth;
-};
-} // namespace
 
 DeviceOutput::DeviceOutput(AudioOutputProvider& provider)
     : m_provider(provider)
@@ -132,11 +116,11 @@ void DeviceOutput::silence()
 {
     if (!m_sink)
         return;
-    if (m_sinkCalls > 0) {
+    if (m_inSinkCall) {
         m_discardPending = true;
         return;
     }
-    SinkCall call(m_sinkCalls);
+    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
     m_sink->discard();
 }
 
@@ -157,7 +141,7 @@ void DeviceOutput::setDevice(const QByteArray& deviceId)
         return;
     m_deviceId = deviceId;
     m_failedFormat.reset();
-    if (m_sinkCalls > 0) {
+    if (m_inSinkCall) {
         m_reopenPending = true;
         return;
     }
@@ -167,9 +151,8 @@ void DeviceOutput::setDevice(const QByteArray& deviceId)
 
 void DeviceOutput::dropSink()
 {
-    SinkCall call(m_sinkCalls);
-    std::unique_ptr<AudioDeviceSink> old = std::move(m_sink);
-    old.reset();
+    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
+    m_sink.reset(); // empties m_sink before the old sink's destructor runs
 }
 
 void DeviceOutput::runPending()
@@ -183,7 +166,7 @@ void DeviceOutput::runPending()
 void DeviceOutput::openSink(const PcmFormat& format)
 {
     dropSink();
-    SinkCall call(m_sinkCalls);
+    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
     {
         std::lock_guard lock(m_mutex);
         m_sinkFormat = format;
@@ -202,7 +185,7 @@ void DeviceOutput::openSink(const PcmFormat& format)
 
 void DeviceOutput::service()
 {
-    if (m_sinkCalls > 0)
+    if (m_inSinkCall)
         return;
     runPending();
     std::optional<PcmFormat> wanted;

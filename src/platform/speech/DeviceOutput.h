@@ -74,7 +74,7 @@ private:
     // Qt's sinks run the event loop while they are destroyed or restarted, and the loop may call
     // back into this object (a voice event, a click). Until the outer sink call returns, the sink
     // is neither replaced nor restarted; what was asked meanwhile is done afterwards.
-    int m_sinkCalls = 0;
+    bool m_inSinkCall = false;
     bool m_reopenPending = false;
     bool m_discardPending = false;
 };

@@ -61,7 +61,6 @@ SpVoice::~SpVoice()
     m_timer.stop();
     // Closing the device runs Qt's event loop, which would deliver queued calls to this voice
     // while its members are going; the device goes first and nothing reaches the voice meanwhile.
-    m_closing = true;
     QCoreApplication::removePostedEvents(this);
     m_device.reset();
 }
@@ -335,8 +334,8 @@ void SpVoice::startTimer()
 
 void SpVoice::dispatch()
 {
-    if (m_closing)
-        return;
+    if (!m_worker)
+        return; // closing
     m_dispatchPosted = false;
     m_device->service();
     // One at a time: a handler (or the audio device) may run the event loop, which dispatches

@@ -107,6 +107,5 @@ private:
     qint64 m_frontPosition = 0; // the position of the event raised last
     int m_lastEnded = 0; // streams end in order, so every number up to this one is done
     bool m_paused = false;
-    bool m_closing = false;
     std::atomic<bool> m_dispatchPosted { false };
 };
