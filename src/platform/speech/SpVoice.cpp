@@ -1,13 +1,13 @@
 #include "SpVoice.h"
 
 #include "DeviceOutput.h"
-#include "ESpeakBackend.h"
 #include "EventQueue.h"
 #include "MarkupReader.h"
 #include "PlatformError.h"
 #include "QtAudioOutputProvider.h"
 #include "SpFileStream.h"
 #include "SpeechWorker.h"
+#include "SynthesizerProcess.h"
 #include "VoiceCatalog.h"
 
 #include <QCoreApplication>
@@ -21,7 +21,7 @@ const QString outputPrefix = QStringLiteral("Parlora/AudioOutputs/");
 } // namespace
 
 SpVoice::SpVoice(QObject* parent)
-    : SpVoice(std::make_unique<ESpeakBackend>(), std::make_unique<QtAudioOutputProvider>(), parent)
+    : SpVoice(std::make_unique<SynthesizerProcess>(), std::make_unique<QtAudioOutputProvider>(), parent)
 {
 }
 

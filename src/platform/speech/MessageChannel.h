@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <chrono>
+
+// Length-framed messages both ways over one connected stream socket, which it owns. A peer
+// that has gone away is reported, never raised as SIGPIPE.
+class MessageChannel {
+public:
+    enum class Status { Message, Closed, TimedOut };
+    struct Received {
+        Status status = Status::Closed;
+        QByteArray message;
+    };
+
+    explicit MessageChannel(int socket);
+    ~MessageChannel();
+    MessageChannel(const MessageChannel&) = delete;
+    MessageChannel& operator=(const MessageChannel&) = delete;
+
+    // False when the peer is gone.
+    bool send(const QByteArray& message);
+    // Waits for one whole message; a negative timeout waits for ever.
+    Received receive(std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
+
+private:
+    Status readExactly(char* data, size_t size, std::chrono::steady_clock::time_point deadline, bool unbounded);
+
+    int m_socket;
+};

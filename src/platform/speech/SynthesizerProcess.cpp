@@ -1,0 +1,123 @@
+#include "SynthesizerProcess.h"
+
+#include "PlatformError.h"
+#include "SynthProtocol.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#ifndef PARLORA_SYNTH_BUILT
+#define PARLORA_SYNTH_BUILT ""
+#endif
+
+SynthesizerProcess::SynthesizerProcess()
+    : SynthesizerProcess(Options {})
+{
+}
+
+SynthesizerProcess::SynthesizerProcess(Options options)
+    : m_options(std::move(options))
+{
+    const SynthProtocol::Ready ready = SynthProtocol::readReady(start());
+    if (ready.sampleRate <= 0)
+        abandon(QStringLiteral("The speech synthesiser reported no sample rate."));
+    m_sampleRate = ready.sampleRate;
+    m_voices = ready.voices;
+}
+
+SynthesizerProcess::~SynthesizerProcess() = default;
+
+QString SynthesizerProcess::defaultHelper()
+{
+    const QString chosen = qEnvironmentVariable("PARLORA_SYNTH_HELPER");
+    if (!chosen.isEmpty())
+        return chosen;
+    if (QCoreApplication::instance()) {
+        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/parlora-synth");
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+    return QStringLiteral(PARLORA_SYNTH_BUILT);
+}
+
+pid_t SynthesizerProcess::processId() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_process ? m_process->processId() : -1;
+}
+
+QByteArray SynthesizerProcess::start()
+{
+    if (m_options.helper.isEmpty())
+        throw PlatformError(QStringLiteral("The speech synthesiser's helper program is missing."));
+    m_process = std::make_unique<HelperProcess>(m_options.helper, QStringList { m_options.dataPath });
+    QByteArray announcement = await();
+    if (SynthProtocol::kind(announcement) == SynthProtocol::Kind::Failed)
+        abandon(SynthProtocol::readFailed(announcement));
+    if (SynthProtocol::kind(announcement) != SynthProtocol::Kind::Ready)
+        abandon(QStringLiteral("The speech synthesiser sent a message that cannot be read."));
+    return announcement;
+}
+
+QByteArray SynthesizerProcess::await()
+{
+    MessageChannel::Received received = m_process->channel().receive(m_options.answerTimeout);
+    if (received.status == MessageChannel::Status::TimedOut)
+        abandon(QStringLiteral("The speech synthesiser stopped answering."));
+    if (received.status == MessageChannel::Status::Closed)
+        abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+    return received.message;
+}
+
+template <typename Read> auto SynthesizerProcess::parsed(Read read)
+{
+    // A message that cannot be read leaves the helper in a state nobody knows.
+    try {
+        return read();
+    } catch (const PlatformError& error) {
+        abandon(error.description());
+    }
+}
+
+void SynthesizerProcess::abandon(const QString& description)
+{
+    m_process.reset();
+    throw PlatformError(description);
+}
+
+bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_process)
+        start();
+    if (!m_process->channel().send(SynthProtocol::speak(ssml, settings)))
+        abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+    for (;;) {
+        const QByteArray message = await();
+        switch (SynthProtocol::kind(message)) {
+        case SynthProtocol::Kind::Block:
+            if (!m_process->channel().send(SynthProtocol::proceed(deliver(message, sink))))
+                abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+            break;
+        case SynthProtocol::Kind::Done:
+            return parsed([&] { return SynthProtocol::readDone(message); });
+        case SynthProtocol::Kind::Failed:
+            // The synthesiser refused this text; the helper itself is fine.
+            throw PlatformError(parsed([&] { return SynthProtocol::readFailed(message); }));
+        default:
+            abandon(QStringLiteral("The speech synthesiser sent a message that cannot be read."));
+        }
+    }
+}
+
+bool SynthesizerProcess::deliver(const QByteArray& message, const Sink& sink)
+{
+    const SynthProtocol::Block block = parsed([&] { return SynthProtocol::readBlock(message); });
+    try {
+        return sink(block.samples, block.events);
+    } catch (...) {
+        // The helper waits for an answer it will not get.
+        m_process.reset();
+        throw;
+    }
+}

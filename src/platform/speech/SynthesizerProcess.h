@@ -1,0 +1,48 @@
+#pragma once
+
+#include "HelperProcess.h"
+#include "SynthesizerBackend.h"
+
+#include <chrono>
+#include <mutex>
+
+// The synthesiser run in a helper process (parlora-synth), so that a fault inside the
+// synthesiser library ends one text, never the program. A helper that dies or stops answering
+// is ended, the text being spoken fails with PlatformError, and the next text starts a new one.
+class SynthesizerProcess final : public SynthesizerBackend {
+public:
+    struct Options {
+        QString helper = defaultHelper();
+        QString dataPath; // empty: the synthesiser's own data folder
+        std::chrono::milliseconds answerTimeout { 20000 };
+    };
+
+    // Throws PlatformError when the helper cannot be started or its synthesiser cannot start.
+    SynthesizerProcess();
+    explicit SynthesizerProcess(Options options);
+    ~SynthesizerProcess() override;
+
+    int sampleRate() const override { return m_sampleRate; }
+    std::vector<SynthVoice> voices() const override { return m_voices; }
+    bool synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink) override;
+
+    // The running helper's process id, or -1 between a failure and the next text.
+    pid_t processId() const;
+
+    // PARLORA_SYNTH_HELPER, else parlora-synth beside the program, else the one this build made.
+    static QString defaultHelper();
+
+private:
+    // Starts a helper and returns its announcement; throws PlatformError.
+    QByteArray start();
+    QByteArray await();
+    bool deliver(const QByteArray& message, const Sink& sink);
+    template <typename Read> auto parsed(Read read);
+    [[noreturn]] void abandon(const QString& description);
+
+    Options m_options;
+    int m_sampleRate = 0;
+    std::vector<SynthVoice> m_voices;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<HelperProcess> m_process;
+};
