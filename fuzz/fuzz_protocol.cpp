@@ -1,0 +1,74 @@
+// Feeds arbitrary bytes, as the synthesiser's helper might send them, to the message readers:
+// each either reads the message or throws PlatformError, and a block read back and written
+// again reads the same. Any other outcome aborts.
+#include "PlatformError.h"
+#include "SynthProtocol.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void require(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "invariant broken: %s\n", what);
+        std::abort();
+    }
+}
+
+bool sameEvents(const std::vector<SynthEvent>& a, const std::vector<SynthEvent>& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i].type != b[i].type || a[i].sample != b[i].sample || a[i].textPosition != b[i].textPosition
+            || a[i].length != b[i].length || a[i].name != b[i].name)
+            return false;
+    return true;
+}
+
+void readAs(const QByteArray& message)
+{
+    using namespace SynthProtocol;
+    switch (kind(message)) {
+    case Kind::Ready:
+        readReady(message);
+        break;
+    case Kind::Failed:
+        readFailed(message);
+        break;
+    case Kind::Block: {
+        const Block block = readBlock(message);
+        const Block again = readBlock(SynthProtocol::block(block.samples, block.events));
+        require(again.samples == block.samples, "block samples survive a round trip");
+        require(sameEvents(again.events, block.events), "block events survive a round trip");
+        break;
+    }
+    case Kind::Done:
+        readDone(message);
+        break;
+    case Kind::Speak:
+        readSpeak(message);
+        break;
+    case Kind::Proceed:
+        readProceed(message);
+        break;
+    case Kind::Invalid:
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray message(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    try {
+        readAs(message);
+    } catch (const PlatformError&) {
+        // A message that cannot be read is refused; that is the expected outcome.
+    }
+    return 0;
+}
