@@ -171,7 +171,8 @@ Block readBlock(const QByteArray& message)
     QByteArray samples;
     in.stream() >> samples;
     result.samples.resize(static_cast<size_t>(samples.size()) / sizeof(int16_t));
-    std::memcpy(result.samples.data(), samples.constData(), result.samples.size() * sizeof(int16_t));
+    if (!result.samples.empty()) // memcpy may not be given an empty vector's null data
+        std::memcpy(result.samples.data(), samples.constData(), result.samples.size() * sizeof(int16_t));
     readList(in.stream(), result.events);
     in.check();
     return result;

@@ -40,17 +40,17 @@ QString SynthesizerProcess::defaultHelper()
     return QStringLiteral(PARLORA_SYNTH_BUILT);
 }
 
-pid_t SynthesizerProcess::processId() const
+void SynthesizerProcess::replace(std::unique_ptr<HelperProcess> process)
 {
-    std::lock_guard lock(m_mutex);
-    return m_process ? m_process->processId() : -1;
+    m_processId = process ? process->processId() : -1;
+    m_process = std::move(process);
 }
 
 QByteArray SynthesizerProcess::start()
 {
     if (m_options.helper.isEmpty())
         throw PlatformError(QStringLiteral("The speech synthesiser's helper program is missing."));
-    m_process = std::make_unique<HelperProcess>(m_options.helper, QStringList { m_options.dataPath });
+    replace(std::make_unique<HelperProcess>(m_options.helper, QStringList { m_options.dataPath }));
     QByteArray announcement = await();
     if (SynthProtocol::kind(announcement) == SynthProtocol::Kind::Failed)
         abandon(SynthProtocol::readFailed(announcement));
@@ -81,7 +81,7 @@ template <typename Read> auto SynthesizerProcess::parsed(Read read)
 
 void SynthesizerProcess::abandon(const QString& description)
 {
-    m_process.reset();
+    replace(nullptr);
     throw PlatformError(description);
 }
 
@@ -117,7 +117,7 @@ bool SynthesizerProcess::deliver(const QByteArray& message, const Sink& sink)
         return sink(block.samples, block.events);
     } catch (...) {
         // The helper waits for an answer it will not get.
-        m_process.reset();
+        replace(nullptr);
         throw;
     }
 }

@@ -3,6 +3,7 @@
 #include "HelperProcess.h"
 #include "SynthesizerBackend.h"
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 
@@ -27,7 +28,7 @@ public:
     bool synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink) override;
 
     // The running helper's process id, or -1 between a failure and the next text.
-    pid_t processId() const;
+    pid_t processId() const { return m_processId; }
 
     // PARLORA_SYNTH_HELPER, else parlora-synth beside the program, else the one this build made.
     static QString defaultHelper();
@@ -38,11 +39,13 @@ private:
     QByteArray await();
     bool deliver(const QByteArray& message, const Sink& sink);
     template <typename Read> auto parsed(Read read);
+    void replace(std::unique_ptr<HelperProcess> process);
     [[noreturn]] void abandon(const QString& description);
 
     Options m_options;
     int m_sampleRate = 0;
     std::vector<SynthVoice> m_voices;
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex; // one text at a time
     std::unique_ptr<HelperProcess> m_process;
+    std::atomic<pid_t> m_processId { -1 }; // read without waiting for the text being spoken
 };
