@@ -52,9 +52,7 @@ void readAs(const QByteArray& message)
     case Kind::Speak:
         readSpeak(message);
         break;
-    case Kind::Proceed:
-        readProceed(message);
-        break;
+    case Kind::Stop:
     case Kind::Invalid:
         break;
     }

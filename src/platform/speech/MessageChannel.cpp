@@ -41,6 +41,12 @@ bool MessageChannel::send(const QByteArray& message)
     return true;
 }
 
+bool MessageChannel::pending() const
+{
+    pollfd readable { m_socket, POLLIN, 0 };
+    return ::poll(&readable, 1, 0) > 0;
+}
+
 MessageChannel::Received MessageChannel::receive(std::chrono::milliseconds timeout)
 {
     const bool unbounded = timeout.count() < 0;

@@ -20,6 +20,8 @@ public:
 
     // False when the peer is gone.
     bool send(const QByteArray& message);
+    // True when the peer has sent something (or gone away) that receive() would read now.
+    bool pending() const;
     // Waits for one whole message; a negative timeout waits for ever.
     Received receive(std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
 

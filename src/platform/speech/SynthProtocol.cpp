@@ -128,11 +128,9 @@ QByteArray speak(const QByteArray& ssml, const SynthesizerBackend::Settings& set
     return out.bytes();
 }
 
-QByteArray proceed(bool go)
+QByteArray stop()
 {
-    Writer out(Kind::Proceed);
-    out.stream() << go;
-    return out.bytes();
+    return Writer(Kind::Stop).bytes();
 }
 
 Kind kind(const QByteArray& message)
@@ -140,7 +138,7 @@ Kind kind(const QByteArray& message)
     if (message.isEmpty())
         return Kind::Invalid;
     const auto tag = static_cast<quint8>(message.front());
-    return tag <= static_cast<quint8>(Kind::Proceed) ? static_cast<Kind>(tag) : Kind::Invalid;
+    return tag <= static_cast<quint8>(Kind::Stop) ? static_cast<Kind>(tag) : Kind::Invalid;
 }
 
 Ready readReady(const QByteArray& message)
@@ -197,14 +195,5 @@ Speak readSpeak(const QByteArray& message)
     result.settings.pitch = pitch;
     in.check();
     return result;
-}
-
-bool readProceed(const QByteArray& message)
-{
-    Reader in(message, Kind::Proceed);
-    bool go = false;
-    in.stream() >> go;
-    in.check();
-    return go;
 }
 } // namespace SynthProtocol

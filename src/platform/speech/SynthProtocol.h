@@ -6,10 +6,10 @@
 #include <vector>
 
 // The messages between the engine and the synthesiser's helper process. The helper announces
-// itself with Ready (or Failed); for each Speak it sends Blocks, each answered with Proceed,
-// and then Done (or Failed).
+// itself with Ready (or Failed); for each Speak it sends Blocks as fast as the socket takes them,
+// then Done (or Failed). Stop asks it to end the text early; it still ends with Done.
 namespace SynthProtocol {
-enum class Kind : quint8 { Invalid, Ready, Failed, Block, Done, Speak, Proceed };
+enum class Kind : quint8 { Invalid, Ready, Failed, Block, Done, Speak, Stop };
 
 struct Ready {
     int sampleRate = 0;
@@ -29,7 +29,7 @@ QByteArray failed(const QString& description);
 QByteArray block(std::span<const int16_t> samples, std::span<const SynthEvent> events);
 QByteArray done(bool completed);
 QByteArray speak(const QByteArray& ssml, const SynthesizerBackend::Settings& settings);
-QByteArray proceed(bool go);
+QByteArray stop();
 
 // Kind::Invalid for an empty or unknown message.
 Kind kind(const QByteArray& message);
@@ -39,5 +39,4 @@ QString readFailed(const QByteArray& message);
 Block readBlock(const QByteArray& message);
 bool readDone(const QByteArray& message);
 Speak readSpeak(const QByteArray& message);
-bool readProceed(const QByteArray& message);
 } // namespace SynthProtocol

@@ -92,15 +92,20 @@ bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& sett
         start();
     if (!m_process->channel().send(SynthProtocol::speak(ssml, settings)))
         abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+    bool stopped = false;
     for (;;) {
         const QByteArray message = await();
         switch (SynthProtocol::kind(message)) {
         case SynthProtocol::Kind::Block:
-            if (!m_process->channel().send(SynthProtocol::proceed(deliver(message, sink))))
-                abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+            // After a stop, the blocks the helper made before it saw the stop are dropped.
+            if (!stopped && !deliver(message, sink)) {
+                stopped = true;
+                if (!m_process->channel().send(SynthProtocol::stop()))
+                    abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+            }
             break;
         case SynthProtocol::Kind::Done:
-            return parsed([&] { return SynthProtocol::readDone(message); });
+            return parsed([&] { return SynthProtocol::readDone(message); }) && !stopped;
         case SynthProtocol::Kind::Failed:
             // The synthesiser refused this text; the helper itself is fine.
             throw PlatformError(parsed([&] { return SynthProtocol::readFailed(message); }));
@@ -116,7 +121,7 @@ bool SynthesizerProcess::deliver(const QByteArray& message, const Sink& sink)
     try {
         return sink(block.samples, block.events);
     } catch (...) {
-        // The helper waits for an answer it will not get.
+        // The helper would go on speaking a text nobody reads.
         replace(nullptr);
         throw;
     }
