@@ -122,6 +122,15 @@ private slots:
         Spoken stopped;
         QVERIFY(!process.synthesize(sentence.repeated(20), english(), collector(stopped, 2)));
         QCOMPARE(stopped.blocks, 2);
+        // A stop that reaches the helper after it finished a short text is not taken for the
+        // next request.
+        Spoken late;
+        const auto slowStop = [&late](std::span<const int16_t> samples, std::span<const SynthEvent> events) {
+            // Long enough for the helper to have sent the whole text.
+            QThread::msleep(100);
+            return collector(late, 1)(samples, events);
+        };
+        QVERIFY(!process.synthesize("Hi. ", english(), slowStop));
         // The next text starts from its beginning, in the same helper.
         Spoken whole;
         QVERIFY(process.synthesize(sentence, english(), collector(whole)));
