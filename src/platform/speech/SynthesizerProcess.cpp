@@ -46,6 +46,16 @@ void SynthesizerProcess::replace(std::unique_ptr<HelperProcess> process)
     m_process = std::move(process);
 }
 
+template <typename Read> auto SynthesizerProcess::parsed(Read read)
+{
+    // A message that cannot be read leaves the helper in a state nobody knows.
+    try {
+        return read();
+    } catch (const PlatformError& error) {
+        abandon(error.description());
+    }
+}
+
 QByteArray SynthesizerProcess::start()
 {
     if (m_options.helper.isEmpty())
@@ -53,7 +63,7 @@ QByteArray SynthesizerProcess::start()
     replace(std::make_unique<HelperProcess>(m_options.helper, QStringList { m_options.dataPath }));
     QByteArray announcement = await();
     if (SynthProtocol::kind(announcement) == SynthProtocol::Kind::Failed)
-        abandon(SynthProtocol::readFailed(announcement));
+        abandon(parsed([&] { return SynthProtocol::readFailed(announcement); }));
     if (SynthProtocol::kind(announcement) != SynthProtocol::Kind::Ready)
         abandon(QStringLiteral("The speech synthesiser sent a message that cannot be read."));
     return announcement;
@@ -67,16 +77,6 @@ QByteArray SynthesizerProcess::await()
     if (received.status == MessageChannel::Status::Closed)
         abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
     return received.message;
-}
-
-template <typename Read> auto SynthesizerProcess::parsed(Read read)
-{
-    // A message that cannot be read leaves the helper in a state nobody knows.
-    try {
-        return read();
-    } catch (const PlatformError& error) {
-        abandon(error.description());
-    }
 }
 
 void SynthesizerProcess::abandon(const QString& description)
