@@ -18,17 +18,6 @@ void require(bool condition, const char* what)
     }
 }
 
-bool sameEvents(const std::vector<SynthEvent>& a, const std::vector<SynthEvent>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (a[i].type != b[i].type || a[i].sample != b[i].sample || a[i].textPosition != b[i].textPosition
-            || a[i].length != b[i].length || a[i].name != b[i].name)
-            return false;
-    return true;
-}
-
 void readAs(const QByteArray& message)
 {
     using namespace SynthProtocol;
@@ -43,7 +32,7 @@ void readAs(const QByteArray& message)
         const Block block = readBlock(message);
         const Block again = readBlock(SynthProtocol::block(block.samples, block.events));
         require(again.samples == block.samples, "block samples survive a round trip");
-        require(sameEvents(again.events, block.events), "block events survive a round trip");
+        require(again.events == block.events, "block events survive a round trip");
         break;
     }
     case Kind::Done:

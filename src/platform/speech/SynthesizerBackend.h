@@ -24,6 +24,8 @@ struct SynthEvent {
     int textPosition = 0;
     int length = 0;
     QByteArray name; // mark name, or the phoneme in IPA (empty for a pause)
+
+    bool operator==(const SynthEvent&) const = default;
 };
 
 // The speech synthesiser behind the engine: speaks SSML into 16-bit mono samples at

@@ -10,6 +10,17 @@
 #define PARLORA_SYNTH_BUILT ""
 #endif
 
+namespace {
+QString helperGone()
+{
+    return QStringLiteral("The speech synthesiser stopped unexpectedly.");
+}
+QString unreadable()
+{
+    return QStringLiteral("The speech synthesiser sent a message that cannot be read.");
+}
+} // namespace
+
 SynthesizerProcess::SynthesizerProcess()
     : SynthesizerProcess(Options {})
 {
@@ -65,7 +76,7 @@ QByteArray SynthesizerProcess::start()
     if (SynthProtocol::kind(announcement) == SynthProtocol::Kind::Failed)
         abandon(parsed([&] { return SynthProtocol::readFailed(announcement); }));
     if (SynthProtocol::kind(announcement) != SynthProtocol::Kind::Ready)
-        abandon(QStringLiteral("The speech synthesiser sent a message that cannot be read."));
+        abandon(unreadable());
     return announcement;
 }
 
@@ -75,8 +86,14 @@ QByteArray SynthesizerProcess::await()
     if (received.status == MessageChannel::Status::TimedOut)
         abandon(QStringLiteral("The speech synthesiser stopped answering."));
     if (received.status == MessageChannel::Status::Closed)
-        abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+        abandon(helperGone());
     return received.message;
+}
+
+void SynthesizerProcess::tell(const QByteArray& message)
+{
+    if (!m_process->channel().send(message))
+        abandon(helperGone());
 }
 
 void SynthesizerProcess::abandon(const QString& description)
@@ -90,8 +107,7 @@ bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& sett
     std::lock_guard lock(m_mutex);
     if (!m_process)
         start();
-    if (!m_process->channel().send(SynthProtocol::speak(ssml, settings)))
-        abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+    tell(SynthProtocol::speak(ssml, settings));
     bool stopped = false;
     for (;;) {
         const QByteArray message = await();
@@ -100,8 +116,7 @@ bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& sett
             // After a stop, the blocks the helper made before it saw the stop are dropped.
             if (!stopped && !deliver(message, sink)) {
                 stopped = true;
-                if (!m_process->channel().send(SynthProtocol::stop()))
-                    abandon(QStringLiteral("The speech synthesiser stopped unexpectedly."));
+                tell(SynthProtocol::stop());
             }
             break;
         case SynthProtocol::Kind::Done:
@@ -110,7 +125,7 @@ bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& sett
             // The synthesiser refused this text; the helper itself is fine.
             throw PlatformError(parsed([&] { return SynthProtocol::readFailed(message); }));
         default:
-            abandon(QStringLiteral("The speech synthesiser sent a message that cannot be read."));
+            abandon(unreadable());
         }
     }
 }

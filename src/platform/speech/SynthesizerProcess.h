@@ -37,6 +37,7 @@ private:
     // Starts a helper and returns its announcement; throws PlatformError.
     QByteArray start();
     QByteArray await();
+    void tell(const QByteArray& message);
     bool deliver(const QByteArray& message, const Sink& sink);
     template <typename Read> auto parsed(Read read);
     void replace(std::unique_ptr<HelperProcess> process);
