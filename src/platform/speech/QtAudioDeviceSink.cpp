@@ -22,10 +22,12 @@ constexpr qint64 kDevicePollMs = 250;
 
 } // namespace
 
-QtAudioDeviceSink::QtAudioDeviceSink(const QAudioDevice& device, const QAudioFormat& format, PcmSource& source)
+QtAudioDeviceSink::QtAudioDeviceSink(
+    const QAudioDevice& device, const QAudioFormat& format, PcmSource& source, RetiredAudioSinks& retired)
     : m_device(device)
     , m_format(format)
     , m_source(source)
+    , m_retired(retired)
     , m_frameBytes(std::max(1, format.bytesPerFrame()))
     , m_bytesPerSecond(qint64(format.sampleRate()) * m_frameBytes)
     , m_requestedBuffer(m_bytesPerSecond * kRequestedLatencyMs / 1000 / m_frameBytes * m_frameBytes)
@@ -43,11 +45,18 @@ QtAudioDeviceSink::QtAudioDeviceSink(const QAudioDevice& device, const QAudioFor
 QtAudioDeviceSink::~QtAudioDeviceSink()
 {
     m_timer.stop();
-    if (m_sink) {
-        // reset() flushes the stream so that stop() does not play out what is buffered.
-        m_sink->reset();
-        m_sink->stop();
-    }
+    retire(std::move(m_sink));
+}
+
+void QtAudioDeviceSink::retire(std::unique_ptr<QAudioSink> sink)
+{
+    if (!sink)
+        return;
+    QObject::disconnect(sink.get(), nullptr, &m_timer, nullptr);
+    // reset() drops what the stream holds, so that stop() does not play it out.
+    sink->reset();
+    sink->stop();
+    m_retired.retire(std::move(sink));
 }
 
 void QtAudioDeviceSink::startStream()
@@ -64,12 +73,8 @@ void QtAudioDeviceSink::startStream()
     // PulseAudio null sink renders seconds ahead and a stream joining it then waits that long.
     std::unique_ptr<QAudioSink> old = std::exchange(m_sink, std::move(sink));
     m_io = io;
-    if (old) {
-        // reset() drops what the old stream holds, so that stop() does not play it out.
-        old->reset();
-        old->stop();
-        old.reset();
-    }
+    retire(std::move(old));
+    m_retired.collect();
     m_segments.clear();
     m_segmentBytes = 0;
     m_lastQueued = -1;

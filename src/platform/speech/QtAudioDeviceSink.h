@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AudioOutputProvider.h"
+#include "RetiredAudioSinks.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -18,8 +19,10 @@ class QIODevice;
 // buffer up from the source, so nothing is read while suspended or failed.
 class QtAudioDeviceSink final : public AudioDeviceSink {
 public:
-    // Starts at once; throws PlatformError when the device refuses the stream.
-    QtAudioDeviceSink(const QAudioDevice& device, const QAudioFormat& format, PcmSource& source);
+    // Starts at once; throws PlatformError when the device refuses the stream. Stopped streams
+    // go to retired, which must outlive this sink.
+    QtAudioDeviceSink(
+        const QAudioDevice& device, const QAudioFormat& format, PcmSource& source, RetiredAudioSinks& retired);
     ~QtAudioDeviceSink() override;
 
     QtAudioDeviceSink(const QtAudioDeviceSink&) = delete;
@@ -43,6 +46,7 @@ private:
     };
 
     void startStream();
+    void retire(std::unique_ptr<QAudioSink> sink);
     void pump();
     void settle();
     void padStuckTail();
@@ -57,6 +61,7 @@ private:
     QAudioDevice m_device;
     QAudioFormat m_format;
     PcmSource& m_source;
+    RetiredAudioSinks& m_retired;
     const qint64 m_frameBytes;
     const qint64 m_bytesPerSecond;
     const qint64 m_requestedBuffer;

@@ -89,5 +89,5 @@ std::unique_ptr<AudioDeviceSink> QtAudioOutputProvider::open(
     if (!qtFormat.isValid() || !device.isFormatSupported(qtFormat))
         throw PlatformError(QStringLiteral("The audio output device “%1” cannot play %2.")
                                 .arg(device.description(), formatText(format)));
-    return std::make_unique<QtAudioDeviceSink>(device, qtFormat, source);
+    return std::make_unique<QtAudioDeviceSink>(device, qtFormat, source, *m_retired);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "AudioOutputProvider.h"
+#include "RetiredAudioSinks.h"
 
 #include <QAudioFormat>
+#include <memory>
 
 // The output devices Qt Multimedia knows (PulseAudio on Linux), played through QtAudioDeviceSink.
 // Needs a Qt application object on the thread that uses it.
@@ -14,4 +16,8 @@ public:
 
     // The Qt layout of format, or an invalid QAudioFormat when it is not 8/16-bit mono/stereo PCM.
     static QAudioFormat toQtFormat(const PcmFormat& format);
+
+private:
+    // Outlives every sink this provider opened.
+    std::unique_ptr<RetiredAudioSinks> m_retired = std::make_unique<RetiredAudioSinks>();
 };

@@ -63,6 +63,8 @@ SpVoice::~SpVoice()
     // while its members are going; the device goes first and nothing reaches the voice meanwhile.
     QCoreApplication::removePostedEvents(this);
     m_device.reset();
+    // The outputs keep the streams they stopped a while, and deleting them runs the loop too.
+    m_outputs.reset();
 }
 
 SpObjectTokens SpVoice::GetVoices(const QString& requiredAttributes, const QString& optionalAttributes) const

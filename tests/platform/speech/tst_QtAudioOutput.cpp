@@ -1,13 +1,17 @@
 #include "DeviceOutput.h"
 #include "PlatformError.h"
 #include "QtAudioOutputProvider.h"
+#include "RetiredAudioSinks.h"
 
 #include <QAudioDevice>
+#include <QAudioSink>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QtTest>
+#include <chrono>
+#include <dlfcn.h>
 
 namespace {
 
@@ -233,10 +237,14 @@ private slots:
         feed();
         output.service();
         QTRY_VERIFY_WITH_TIMEOUT(output.playedBytes() > 0, 3000);
+        // Stopped streams are deleted a while after they stop, on a later restart.
+        output.silence();
+        QTest::qWait(RetiredAudioSinks::defaultGrace.count() + 50);
 
         bool nested = false, done = false;
+        QObject scope; // a call still queued when this test fails goes with it
         QMetaObject::invokeMethod(
-            this,
+            &scope,
             [&] {
                 nested = !done;
                 output.setDevice(m_provider.outputs().front().id);
@@ -299,6 +307,86 @@ private slots:
         sink->resume();
         QTest::qWait(50);
         QCOMPARE(tone.reads, reads);
+    }
+
+    void stoppedStreamsAreKeptForTheirGrace()
+    {
+        REQUIRE_DEVICE();
+        using namespace std::chrono_literals;
+        QStringList gone;
+        const auto stopped = [&](const QString& name) {
+            auto sink = std::make_unique<QAudioSink>(
+                QMediaDevices::defaultAudioOutput(), QtAudioOutputProvider::toQtFormat(kVoice));
+            sink->start();
+            sink->stop();
+            connect(sink.get(), &QObject::destroyed, this, [&gone, name] { gone << name; });
+            return sink;
+        };
+        const auto grace = 500ms;
+        auto before = std::chrono::steady_clock::now();
+        {
+            RetiredAudioSinks retired(grace);
+            retired.retire(stopped("first"));
+            retired.collect();
+            QCOMPARE(gone, QStringList());
+            QTest::qWait(600);
+            retired.retire(stopped("second"));
+            retired.collect();
+            QCOMPARE(gone, QStringList({ "first" }));
+            QCOMPARE(retired.size(), size_t(1));
+            retired.retire(stopped("third"));
+            retired.retire(nullptr);
+            QCOMPARE(retired.size(), size_t(2));
+            before = std::chrono::steady_clock::now();
+        }
+        // Going away waits out the grace of the last one, and deletes them oldest first.
+        QVERIFY(std::chrono::steady_clock::now() - before >= grace - 5ms);
+        QCOMPARE(gone, QStringList({ "first", "second", "third" }));
+    }
+
+    // Qt's PulseAudio sink drains a stream that ran dry with itself as the callback's data, and a
+    // reply to that drain may still come after the stream was stopped. A child, with a stand-in
+    // for the server's timing preloaded, lets a stream run dry, restarts it and gets the late
+    // reply on libpulse's thread; freed memory is overwritten there, so a deleted sink crashes it.
+    void aLateDrainReplyFindsItsStreamStillThere()
+    {
+        REQUIRE_DEVICE();
+        if (qEnvironmentVariableIsSet("PARLORA_LATE_DRAIN_CHILD")) {
+            lateDrainReply();
+            return;
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PARLORA_LATE_DRAIN_CHILD", "1");
+        env.insert("LD_PRELOAD", LATE_DRAIN_REPLY);
+        env.insert("MALLOC_PERTURB_", "190");
+        env.insert("ASAN_OPTIONS",
+            env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0:max_free_fill_size=65536:free_fill_byte=190");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(
+            QCoreApplication::applicationFilePath(), { "-nocrashhandler", "aLateDrainReplyFindsItsStreamStillThere" });
+        QVERIFY(child.waitForFinished(120000));
+        const QByteArray output = child.readAll();
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, output.constData());
+        QVERIFY2(output.contains("late drain reply delivered"), output.constData());
+    }
+
+private:
+    void lateDrainReply()
+    {
+        const auto held = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "late_drain_reply_held"));
+        const auto delivered = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "late_drain_reply_delivered"));
+        QVERIFY2(held && delivered, "the stand-in for the server's timing is not loaded");
+        ToneSource tone(kVoice);
+        tone.addMs(100);
+        auto sink = m_provider.open({}, tone.format, tone);
+        // It plays its tenth of a second and runs dry, which Qt answers with a drain.
+        QTRY_VERIFY_WITH_TIMEOUT(held() > 0, 10000);
+        sink->discard();
+        QTRY_VERIFY_WITH_TIMEOUT(delivered() > 0, 10000);
+        sink.reset();
+        QVERIFY(!m_keepAlive->failed());
     }
 };
 
