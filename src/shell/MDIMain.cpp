@@ -3,8 +3,10 @@
 #include "ColorValue.h"
 #include "EditCommands.h"
 #include "EditShortcutRouter.h"
+#include "FramePlacement.h"
 #include "IndexedName.h"
 #include "MessageBoxes.h"
+#include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "SettingsFile.h"
 #include "SystemColors.h"
@@ -49,6 +51,10 @@ constexpr int consoleInset = 200;
 
 // Larger than this no desktop window can be, nor stand farther from the desktop's origin.
 constexpr int largestWindowPixels = 32767;
+// How much of a title bar must lie on a screen for a user to take hold of it: its whole height
+// (at least this many pixels before the window manager has told it) and this much of its width.
+constexpr int smallestTitleHeight = 8;
+constexpr int smallestTitleGrip = 48;
 
 // A stored size or position in pixels; the window refuses what no desktop could show.
 int windowPixels(float twips, int (*toPixels)(int), bool isSize)
@@ -62,11 +68,11 @@ int windowPixels(float twips, int (*toPixels)(int), bool isSize)
     return pixels;
 }
 
-QRect virtualDesktop()
+QRect availableDesktop()
 {
     QRect desktop;
     for (const QScreen* screen : QGuiApplication::screens())
-        desktop |= screen->geometry();
+        desktop |= screen->availableGeometry();
     return desktop;
 }
 
@@ -104,9 +110,6 @@ MDIMain::MDIMain()
 {
     Q_INIT_RESOURCE(shell);
     setObjectName(QStringLiteral("MDIMain"));
-    // The frame's size is known only once the native window exists, and the layout pass and the
-    // settings measure the outer size from the start.
-    winId();
 
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -116,6 +119,12 @@ MDIMain::MDIMain()
     buildMenus();
     buildToolbar();
     resize(Twips::toPixelsX(8985), Twips::toPixelsY(7200));
+    // The layout pass and the settings speak of the outer frame, which a window manager gives
+    // the window only when it maps it.
+    m_placement = new FramePlacement(*this);
+    // Every other window it opens is kept wholly on a screen; this one keeps its stored place.
+    OnScreenKeeper::setKeepsOwnPlace(*this);
+    new OnScreenKeeper(this);
     EndProgram = [] { QCoreApplication::exit(0); };
 }
 
@@ -346,13 +355,14 @@ void MDIMain::ResizeForms()
     if (isMinimized())
         return;
     // Compared in pixels: a minimum that falls between two pixels would otherwise never be met.
-    if (frameGeometry().width() < Twips::toPixelsX(minimumOuterWidth))
-        setOuterSize(Twips::toPixelsX(minimumOuterWidth), frameGeometry().height());
-    if (frameGeometry().height() < Twips::toPixelsY(minimumOuterHeight))
-        setOuterSize(frameGeometry().width(), Twips::toPixelsY(minimumOuterHeight));
+    const QSize minimum = minimumOuterSize();
+    if (m_placement->frame().width() < minimum.width())
+        setOuterSize(minimum.width(), m_placement->frame().height());
+    if (m_placement->frame().height() < minimum.height())
+        setOuterSize(m_placement->frame().width(), minimum.height());
 
-    const int width = Twips::fromPixelsX(frameGeometry().width());
-    const int height = Twips::fromPixelsY(frameGeometry().height());
+    const int width = Twips::fromPixelsX(m_placement->frame().width());
+    const int height = Twips::fromPixelsY(m_placement->frame().height());
     const int stripLeft = width - consoleWidth - consoleInset;
 
     QMdiSubWindow& frame = consoleFrame();
@@ -373,8 +383,21 @@ void MDIMain::ResizeForms()
 
 void MDIMain::setOuterSize(int widthPixels, int heightPixels)
 {
-    const QSize frameExtra = frameGeometry().size() - size();
-    resize(widthPixels - frameExtra.width(), heightPixels - frameExtra.height());
+    m_placement->setFrameSize(QSize(widthPixels, heightPixels));
+}
+
+// The design's smallest frame, but never more than the screen can show: on a small screen, or
+// one scaled up, the window must still fit and its lower edge be reachable.
+QSize MDIMain::minimumOuterSize() const
+{
+    const QSize design(Twips::toPixelsX(minimumOuterWidth), Twips::toPixelsY(minimumOuterHeight));
+    return design.boundedTo(availableArea().size());
+}
+
+QRect MDIMain::availableArea() const
+{
+    const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    return shownOn ? shownOn->availableGeometry() : QRect(0, 0, largestWindowPixels, largestWindowPixels);
 }
 
 void MDIMain::mnuModesItems_Click(int index)
@@ -421,8 +444,9 @@ void MDIMain::LoadSettings()
         applySettings(SettingsFile(settingsPath()).read());
         SettingsLoaded = true;
     } catch (const std::exception&) {
-        // What was applied before the fault stays; the window goes to the corner and the file is repaired.
-        move(0, 0);
+        // What was applied before the fault stays; the window goes to the corner and the file is
+        // repaired. The corner is the one the desktop leaves free of its panels.
+        m_placement->moveFrame(availableArea().topLeft());
         SettingsLoaded = true;
         SaveSettings();
     }
@@ -431,13 +455,14 @@ void MDIMain::LoadSettings()
 // Fields are converted as they are applied, so a fault keeps the effect of the fields before it.
 void MDIMain::applySettings(const SettingsFields& file)
 {
-    const QSize desktop = virtualDesktop().size();
-    const int largestWidth = qMax(desktop.width(), Twips::toPixelsX(minimumOuterWidth));
-    const int largestHeight = qMax(desktop.height(), Twips::toPixelsY(minimumOuterHeight));
+    // A size stored on a larger desktop is cut to what the screens can show.
+    const QSize desktop = availableDesktop().size();
+    const int largestWidth = desktop.width();
+    const int largestHeight = desktop.height();
     const int width = windowPixels(SettingsFile::toSingle(file.fields[0]), Twips::toPixelsX, true);
-    setOuterSize(qMin(width, largestWidth), frameGeometry().height());
+    setOuterSize(qMin(width, largestWidth), m_placement->frame().height());
     const int height = windowPixels(SettingsFile::toSingle(file.fields[1]), Twips::toPixelsY, true);
-    setOuterSize(frameGeometry().width(), qMin(height, largestHeight));
+    setOuterSize(m_placement->frame().width(), qMin(height, largestHeight));
     const int left = windowPixels(SettingsFile::toSingle(file.fields[2]), Twips::toPixelsX, false);
     const int top = windowPixels(SettingsFile::toSingle(file.fields[3]), Twips::toPixelsY, false);
     placeOnScreen(left, top);
@@ -453,16 +478,21 @@ void MDIMain::applySettings(const SettingsFields& file)
     mnuAutoSpeech->setChecked(SettingsFile::toTruth(file.fields[6]));
 }
 
-// A window that no screen shows could never be reached again, so such a place is refused.
+// A window whose title bar no screen shows could never be dragged back, so such a place is
+// refused.
 void MDIMain::placeOnScreen(int leftPixels, int topPixels)
 {
-    const QRect placed(QPoint(leftPixels, topPixels), frameGeometry().size());
+    const int titleHeight = qMax(m_placement->margins().top(), smallestTitleHeight);
+    const QRect title(leftPixels, topPixels, m_placement->frame().width(), titleHeight);
     const QList<QScreen*> screens = QGuiApplication::screens();
-    const bool shown = std::any_of(screens.begin(), screens.end(),
-        [&placed](const QScreen* screen) { return screen->geometry().intersects(placed); });
-    if (!shown)
-        throw PlatformError(QStringLiteral("Invalid property value: the window would stand off every screen."));
-    move(leftPixels, topPixels);
+    const bool reachable = std::any_of(screens.begin(), screens.end(), [&title](const QScreen* screen) {
+        const QRect shown = screen->availableGeometry().intersected(title);
+        return shown.height() == title.height() && shown.width() >= qMin(title.width(), smallestTitleGrip);
+    });
+    if (!reachable)
+        throw PlatformError(
+            QStringLiteral("Invalid property value: the window's title bar would stand off every screen."));
+    m_placement->moveFrame(QPoint(leftPixels, topPixels));
 }
 
 void MDIMain::SaveSettings()
@@ -494,11 +524,11 @@ SettingsValues MDIMain::currentSettings()
         values.width = 8400;
         values.height = 9735;
     } else {
-        values.width = static_cast<float>(Twips::fromPixelsX(frameGeometry().width()));
-        values.height = static_cast<float>(Twips::fromPixelsY(frameGeometry().height()));
+        values.width = static_cast<float>(Twips::fromPixelsX(m_placement->frame().width()));
+        values.height = static_cast<float>(Twips::fromPixelsY(m_placement->frame().height()));
     }
-    values.left = static_cast<float>(Twips::fromPixelsX(pos().x()));
-    values.top = static_cast<float>(Twips::fromPixelsY(pos().y()));
+    values.left = static_cast<float>(Twips::fromPixelsX(m_placement->frame().x()));
+    values.top = static_cast<float>(Twips::fromPixelsY(m_placement->frame().y()));
     const QPlainTextEdit& box = *page<frmEditor>().SayText;
     values.textColor = TextBoxColors::foreColor(box);
     values.backColor = TextBoxColors::backColor(box);

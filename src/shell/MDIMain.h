@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+class FramePlacement;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -61,6 +62,9 @@ public:
 
     // The frame in the child area that holds the console (created and placed on first use).
     QMdiSubWindow& consoleFrame();
+    // The window's outer frame as the settings and the layout pass mean it, title bar included;
+    // it holds the wanted frame until the window manager has framed the window.
+    FramePlacement& placement() const { return *m_placement; }
 
     QMdiArea* mdiArea;
     QMenu* mnuFile;
@@ -98,6 +102,8 @@ private:
     template <typename Page> Page& page();
     void embedPage(QMdiSubWindow& page);
     void setOuterSize(int widthPixels, int heightPixels);
+    QSize minimumOuterSize() const;
+    QRect availableArea() const;
     void runEditCommand(const QString& name);
     void runToolbarCommand(const QString& key);
     void playEditorText();
@@ -108,6 +114,7 @@ private:
     SettingsValues currentSettings();
     std::vector<QWidget*> quickTextBoxes();
 
+    FramePlacement* m_placement;
     int m_saveSettingsCalls = 0;
     bool m_settingsWriteFailed = false;
 };

@@ -1,6 +1,7 @@
 #include "ConsoleWatch.h"
 #include "E2EMain.h"
 #include "Program.h"
+#include "ServerFrame.h"
 #include "User.h"
 #include "WindowRegistry.h"
 #include "frmAbout.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -23,6 +25,13 @@ void clickNode(frmHelp& help, const QString& key)
 }
 
 } // namespace
+
+// The whole frame of a window lies on its screen, as the server shows it on a real display.
+bool wholeOnScreen(const QWidget& window)
+{
+    const QRect frame = ServerFrame::of(window).value_or(window.frameGeometry());
+    return window.screen()->availableGeometry().contains(frame);
+}
 
 // Help and About opened from the main window, read and closed, with the program going on.
 class TestHelpJourney : public QObject {
@@ -41,6 +50,7 @@ void TestHelpJourney::readHelpAndAbout()
     QVERIFY(WindowRegistry::exists<frmHelp>());
     frmHelp& help = WindowRegistry::get<frmHelp>();
     QVERIFY(QTest::qWaitForWindowExposed(&help));
+    QTRY_VERIFY(wholeOnScreen(help));
     QCOMPARE(help.windowTitle(), QString("Help"));
     QCOMPARE(help.lblTitle->text(), QString("Parlora v1.0 Help"));
     QVERIFY(!help.TreeView1->visualItemRect(help.node("w")).isValid());
@@ -66,6 +76,7 @@ void TestHelpJourney::readHelpAndAbout()
     QVERIFY(WindowRegistry::exists<frmAbout>());
     frmAbout& about = WindowRegistry::get<frmAbout>();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTRY_VERIFY(wholeOnScreen(about));
     QCOMPARE(about.windowTitle(), QString("Parlora v1.0"));
     QVERIFY(about.Label1->text().startsWith("Parlora v1.0\r\n"));
     QVERIFY(!about.Label4->text().isEmpty());

@@ -1,7 +1,9 @@
 #include "ColorValue.h"
 #include "E2EMain.h"
 #include "Files.h"
+#include "FramePlacement.h"
 #include "Program.h"
+#include "ServerFrame.h"
 #include "TextBoxColors.h"
 #include "Twips.h"
 #include "User.h"
@@ -10,6 +12,7 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 
 namespace {
@@ -22,8 +25,20 @@ QSize pixels(int widthTwips, int heightTwips)
 // Gives the window an outer size in twips, as dragging its frame does.
 void dragFrameTo(MDIMain& main, int widthTwips, int heightTwips)
 {
-    const QSize frame = main.frameGeometry().size() - main.size();
-    main.resize(pixels(widthTwips, heightTwips) - frame);
+    const QMargins margins = main.placement().margins();
+    main.resize(
+        pixels(widthTwips, heightTwips) - QSize(margins.left() + margins.right(), margins.top() + margins.bottom()));
+}
+
+QRect frameOf(const MDIMain& main)
+{
+    return main.placement().frame();
+}
+
+// On a real display the server shows the frame the program has, once the manager is done.
+bool serverAgrees(const MDIMain& main)
+{
+    return QTest::qWaitFor([&main] { return ServerFrame::shows(main, frameOf(main)); }, 3000);
 }
 
 } // namespace
@@ -57,7 +72,9 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     const QString settings = program.path("Settings.ini");
     QVERIFY2(program.start(), qPrintable(program.failure()));
     // A first start puts the window at the top left corner and writes the file.
-    QCOMPARE(program.main().pos(), QPoint(0, 0));
+    const QPoint corner = QGuiApplication::primaryScreen()->availableGeometry().topLeft();
+    QCOMPARE(frameOf(program.main()).topLeft(), corner);
+    QVERIFY(serverAgrees(program.main()));
     QCOMPARE(fileBytes(settings).count(','), 6);
 
     MDIMain& main = program.main();
@@ -79,8 +96,8 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     MDIMain& second = program.main();
-    QCOMPARE(second.frameGeometry().size(), pixels(10500, 9000));
-    QCOMPARE(second.pos(), QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)));
+    QCOMPARE(frameOf(second), QRect(QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)), pixels(10500, 9000)));
+    QVERIFY(serverAgrees(second));
     QVERIFY(second.mnuAutoSpeech->isChecked());
     checkColours(program, text, back);
     if (QTest::currentTestFailed())
@@ -92,15 +109,16 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     QVERIFY(User::choose(second.mnuFileItems[8]));
     QCOMPARE(program.endRequests(), 1);
     const QByteArray maximised = QStringLiteral("8400,9735,%1,%2,7874580,13168890,#TRUE#\r\n")
-                                     .arg(Twips::fromPixelsX(second.pos().x()))
-                                     .arg(Twips::fromPixelsY(second.pos().y()))
+                                     .arg(Twips::fromPixelsX(frameOf(second).x()))
+                                     .arg(Twips::fromPixelsY(frameOf(second).y()))
                                      .toLatin1();
     QCOMPARE(fileBytes(settings), maximised);
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     MDIMain& third = program.main();
     QVERIFY(!third.isMaximized());
-    QCOMPARE(third.frameGeometry().size(), pixels(9735, 9735));
+    QCOMPARE(frameOf(third).size(), pixels(9735, 9735));
+    QVERIFY(serverAgrees(third));
     checkColours(program, text, back);
     QVERIFY(program.messages.messages().empty());
     QVERIFY(program.dialogs.unexpected().isEmpty());

@@ -1,6 +1,7 @@
 #include "ColorValue.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
+#include "ServerFrame.h"
 #include "ShellTest.h"
 #include "SystemColors.h"
 #include "TextBoxColors.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTest>
 #include <optional>
 
@@ -24,12 +26,12 @@ constexpr int designBack = 0;
 // The settings line that the main window's state gives, as the file must hold it.
 QByteArray lineOf(const MDIMain& main, int text, int back, bool mark)
 {
-    const QRect frame = main.frameGeometry();
+    const QRect frame = outerFrame(main);
     return QStringLiteral("%1,%2,%3,%4,%5,%6,%7\r\n")
         .arg(Twips::fromPixelsX(frame.width()))
         .arg(Twips::fromPixelsY(frame.height()))
-        .arg(Twips::fromPixelsX(main.pos().x()))
-        .arg(Twips::fromPixelsY(main.pos().y()))
+        .arg(Twips::fromPixelsX(frame.x()))
+        .arg(Twips::fromPixelsY(frame.y()))
         .arg(text)
         .arg(back)
         .arg(mark ? "#TRUE#" : "#FALSE#")
@@ -41,6 +43,36 @@ QSize pixels(QSize twips)
     return QSize(Twips::toPixelsX(twips.width()), Twips::toPixelsY(twips.height()));
 }
 
+QRect availableArea()
+{
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+// What the server shows agrees with the frame the program believes in (on a real display).
+bool serverShows(const MDIMain& main, const QRect& frame)
+{
+    return QTest::qWaitFor([&] { return ServerFrame::shows(main, frame); }, 3000);
+}
+
+QString describe(const QRect& frame)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
+}
+
+// The server's frame beside the program's, for a failure's message.
+QString describe(const MDIMain& main)
+{
+    const auto server = ServerFrame::of(main);
+    return QStringLiteral("the server shows %1, the program has %2")
+        .arg(server ? describe(*server) : QStringLiteral("nothing"), describe(outerFrame(main)));
+}
+
+// Once the manager is done, the server shows the frame the program has.
+bool serverAgrees(const MDIMain& main)
+{
+    return QTest::qWaitFor([&] { return ServerFrame::shows(main, outerFrame(main)); }, 3000);
+}
+
 } // namespace
 
 class TestMDIMainSettings : public QObject {
@@ -50,6 +82,10 @@ private slots:
     void cleanup();
 
     void firstStartWithoutFile();
+    void tenRestartsNeitherMoveNorGrow_data();
+    void tenRestartsNeitherMoveNorGrow();
+    void titleBarOnScreenKeepsAPlacePartlyOff();
+    void minimumFitsTheScreen();
     void loadsEveryField();
     void faultyFileTakesTheRepairPath_data();
     void faultyFileTakesTheRepairPath();
@@ -111,13 +147,73 @@ std::pair<int, int> TestMDIMainSettings::ownQuickTextColours()
 void TestMDIMainSettings::firstStartWithoutFile()
 {
     MDIMain& main = shownMain();
-    QCOMPARE(main.pos(), QPoint(0, 0));
+    // The whole frame, title bar included, at the corner the desktop leaves free.
+    QCOMPARE(outerFrame(main).topLeft(), availableArea().topLeft());
+    QVERIFY2(serverAgrees(main), qPrintable(describe(main)));
     QVERIFY(main.SettingsLoaded);
     QVERIFY(main.mnuAutoSpeech->isChecked());
-    QCOMPARE(main.frameGeometry().size(), pixels({ 9735, 8600 }));
+    QCOMPARE(outerSize(main), pixels({ 9735, 8600 }));
     QCOMPARE(fileBytes(settingsPath()), lineOf(main, designText, designBack, true));
     QCOMPARE(main.settingsPath(), settingsPath());
     QVERIFY(m_doubles->messages.messages().empty());
+}
+
+void TestMDIMainSettings::tenRestartsNeitherMoveNorGrow_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::newRow("first start") << QByteArray();
+    QTest::newRow("stored place") << QByteArray("10500,9000,150,300,255,16711680,#FALSE#\r\n");
+    QTest::newRow("maximised before") << QByteArray("8400,9735,0,0,255,16711680,#TRUE#\r\n");
+}
+
+// The frame the user saw is the frame stored, and the frame stored is the frame shown next time.
+void TestMDIMainSettings::tenRestartsNeitherMoveNorGrow()
+{
+    QFETCH(QByteArray, file);
+    if (!file.isEmpty())
+        QVERIFY(writeFile(settingsPath(), file));
+    MDIMain* main = &shownMain();
+    const QRect placed = outerFrame(*main);
+    const QByteArray stored = fileBytes(settingsPath());
+    QVERIFY2(serverShows(*main, placed), qPrintable(describe(*main)));
+    for (int run = 2; run <= 10; ++run) {
+        main->SaveSettings(); // as File > Exit does
+        restartProgram();
+        main = &shownMain();
+        QCOMPARE(outerFrame(*main), placed);
+        QVERIFY2(serverShows(*main, placed), qPrintable(QStringLiteral("run %1: %2").arg(run).arg(describe(*main))));
+        QCOMPARE(fileBytes(settingsPath()), stored);
+    }
+}
+
+// Most of the window may stand off the screen as long as its title bar can be taken hold of.
+void TestMDIMainSettings::titleBarOnScreenKeepsAPlacePartlyOff()
+{
+    const QRect area = availableArea();
+    const int left = area.right() + 1 - 100;
+    const QByteArray line = QStringLiteral("10500,9000,%1,%2,255,16711680,#FALSE#\r\n")
+                                .arg(Twips::fromPixelsX(left))
+                                .arg(Twips::fromPixelsY(area.top() + 40))
+                                .toLatin1();
+    QVERIFY(writeFile(settingsPath(), line));
+    MDIMain& main = shownMain();
+    // Some managers pull such a window further onto the screen themselves once it is shown.
+    QCOMPARE(outerFrame(main), QRect(QPoint(left, area.top() + 40), pixels({ 10500, 9000 })));
+    QCOMPARE(fileBytes(settingsPath()), line);
+}
+
+// The design's minimum springs back, but never beyond what the screen can show (a small or
+// scaled screen): the lower edge stays reachable and the window can be made that small.
+void TestMDIMainSettings::minimumFitsTheScreen()
+{
+    MDIMain& main = shownMain();
+    const QSize minimum = pixels({ 9735, 8600 }).boundedTo(availableArea().size());
+    setOuterSize(main, 150, 150);
+    QTRY_COMPARE(outerSize(main), minimum);
+    QVERIFY(main.minimumSize().width() <= availableArea().width());
+    QVERIFY(main.minimumSize().height() <= availableArea().height());
+    QVERIFY2(serverAgrees(main), qPrintable(describe(main)));
+    QVERIFY(availableArea().contains(outerFrame(main)));
 }
 
 void TestMDIMainSettings::loadsEveryField()
@@ -125,8 +221,8 @@ void TestMDIMainSettings::loadsEveryField()
     const QByteArray line("10500,9000,150,300,255,16711680,#FALSE#\r\n");
     QVERIFY(writeFile(settingsPath(), line));
     MDIMain& main = shownMain();
-    QCOMPARE(main.frameGeometry().size(), pixels({ 10500, 9000 }));
-    QCOMPARE(main.pos(), QPoint(Twips::toPixelsX(150), Twips::toPixelsY(300)));
+    QCOMPARE(outerSize(main), pixels({ 10500, 9000 }));
+    QCOMPARE(outerFrame(main).topLeft(), QPoint(Twips::toPixelsX(150), Twips::toPixelsY(300)));
     QVERIFY(!main.mnuAutoSpeech->isChecked());
     checkColours(255, 16711680);
     // Showing the window ran a layout pass, which wrote back what was read.
@@ -154,6 +250,8 @@ void TestMDIMainSettings::faultyFileTakesTheRepairPath_data()
     row("colour overflow", "10500,9000,150,300,4294967295,0,#FALSE#\r\n", stored);
     row("off every screen", "10500,9000,-200000,150000,255,16711680,#FALSE#\r\n", stored);
     row("beyond any desktop", "10500,9000,99999999,0,255,16711680,#FALSE#\r\n", stored);
+    // A title bar above the screen's top edge, as a frame placed without its margins left it.
+    row("title bar above the screen", "10500,9000,150,-300,255,16711680,#FALSE#\r\n", stored);
 }
 
 // Fields before the fault keep their effect; the window goes to the corner and the file is
@@ -166,8 +264,8 @@ void TestMDIMainSettings::faultyFileTakesTheRepairPath()
     const auto [quickText, quickBack] = ownQuickTextColours();
     QVERIFY(writeFile(settingsPath(), file));
     MDIMain& main = shownMain();
-    QCOMPARE(main.pos(), QPoint(0, 0));
-    QCOMPARE(main.frameGeometry().size(), pixels(size));
+    QCOMPARE(outerFrame(main).topLeft(), availableArea().topLeft());
+    QCOMPARE(outerSize(main), pixels(size));
     QVERIFY(main.mnuAutoSpeech->isChecked());
     if (coloured)
         checkColours(255, 16711680);
@@ -203,15 +301,19 @@ void TestMDIMainSettings::maximisedWritesTheFixedSize()
     main.showMaximized();
     QTRY_VERIFY(main.isMaximized());
     const QByteArray expected = QStringLiteral("8400,9735,%1,%2,255,16711680,#FALSE#\r\n")
-                                    .arg(Twips::fromPixelsX(main.pos().x()))
-                                    .arg(Twips::fromPixelsY(main.pos().y()))
+                                    .arg(Twips::fromPixelsX(outerFrame(main).topLeft().x()))
+                                    .arg(Twips::fromPixelsY(outerFrame(main).topLeft().y()))
                                     .toLatin1();
     QTRY_COMPARE(fileBytes(settingsPath()), expected);
+
+    // The maximised frame's place, as its manager shows it (some put the borders off the screen).
+    QVERIFY2(serverAgrees(main), qPrintable(describe(main)));
 
     restartProgram();
     MDIMain& again = shownMain();
     QVERIFY(!again.isMaximized());
-    QCOMPARE(again.frameGeometry().size(), pixels({ 9735, 9735 }));
+    QCOMPARE(outerSize(again), pixels({ 9735, 9735 }));
+    QVERIFY(availableArea().contains(outerFrame(again).topLeft()));
 }
 
 void TestMDIMainSettings::colourCommands_data()
@@ -282,7 +384,7 @@ void TestMDIMainSettings::unwritableFileIsReportedOnce()
     const auto [quickText, quickBack] = ownQuickTextColours();
     QVERIFY(QDir().mkdir(settingsPath()));
     MDIMain& main = shownMain();
-    QCOMPARE(main.pos(), QPoint(0, 0));
+    QCOMPARE(outerFrame(main).topLeft(), availableArea().topLeft());
     QCOMPARE(m_doubles->messages.messages().size(), std::size_t(1));
     const auto& told = m_doubles->messages.messages().front();
     QCOMPARE(told.title, MDIMain::ProductCaption);
@@ -297,7 +399,7 @@ void TestMDIMainSettings::unwritableFileIsReportedOnce()
     main.mnuModesItems[1]->trigger();
     QVERIFY(main.saveSettingsCalls() >= calls + 4);
     QCOMPARE(m_doubles->messages.messages().size(), std::size_t(1));
-    QCOMPARE(main.frameGeometry().size(), pixels({ 12000, 9500 }));
+    QCOMPARE(outerSize(main), pixels({ 12000, 9500 }));
     checkColours(designText, 3 << 16 | 2 << 8 | 1, quickText, 3 << 16 | 2 << 8 | 1);
 }
 
@@ -316,8 +418,8 @@ void TestMDIMainSettings::restartRestoresEverything()
 
     restartProgram();
     MDIMain& again = shownMain();
-    QCOMPARE(again.frameGeometry().size(), pixels({ 11250, 9450 }));
-    QCOMPARE(again.pos(), QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)));
+    QCOMPARE(outerSize(again), pixels({ 11250, 9450 }));
+    QCOMPARE(outerFrame(again).topLeft(), QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)));
     QVERIFY(!again.mnuAutoSpeech->isChecked());
     checkColours(50 << 16 | 100 << 8 | 200, 3 << 16 | 2 << 8 | 1);
     QCOMPARE(fileBytes(settingsPath()), stored);

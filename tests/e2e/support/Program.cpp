@@ -1,5 +1,7 @@
 #include "Program.h"
 
+#include "FramePlacement.h"
+
 #include "EditorDocument.h"
 #include "MDIMain.h"
 #include "TemporaryFolder.h"
@@ -84,6 +86,10 @@ bool Program::start()
     window.EndProgram = [this] { ++m_endRequests; };
     if (!QTest::qWaitForWindowExposed(&window)) {
         m_failure = QStringLiteral("the main window was not shown");
+        return false;
+    }
+    if (!QTest::qWaitFor([&window] { return window.placement().isSettled(); })) {
+        m_failure = QStringLiteral("the main window was not placed with its frame");
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "EditorDocument.h"
 #include "FileBytes.h"
+#include "FramePlacement.h"
 #include "MDIMain.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
@@ -41,29 +42,37 @@ inline void restartProgram()
     resetEditorDocument();
 }
 
-// The main window of the running program, shown.
+// The main window of the running program, shown and placed with the frame its manager gave it.
 inline MDIMain& shownMain()
 {
     MDIMain& main = WindowRegistry::get<MDIMain>();
     main.show();
     if (!QTest::qWaitForWindowExposed(&main))
         qWarning("The main window was not exposed");
+    if (!QTest::qWaitFor([&main] { return main.placement().isSettled(); }))
+        qWarning("The main window was not placed with its frame");
     return main;
 }
 
 using ::fileBytes;
 using ::writeFile;
 
-// The main window's outer size in pixels.
+// The main window's outer frame in pixels, title bar included.
+inline QRect outerFrame(const MDIMain& main)
+{
+    return main.placement().frame();
+}
+
 inline QSize outerSize(const MDIMain& main)
 {
-    return main.frameGeometry().size();
+    return outerFrame(main).size();
 }
 
 // Gives the main window an outer size in twips, as a user dragging its frame would.
 inline void setOuterSize(MDIMain& main, int widthTwips, int heightTwips)
 {
-    const QSize frameExtra = main.frameGeometry().size() - main.size();
+    const QMargins margins = main.placement().margins();
+    const QSize frameExtra(margins.left() + margins.right(), margins.top() + margins.bottom());
     main.resize(Twips::toPixelsX(widthTwips) - frameExtra.width(), Twips::toPixelsY(heightTwips) - frameExtra.height());
 }
 
