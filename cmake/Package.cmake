@@ -6,9 +6,10 @@ set(CPACK_PACKAGE_CONTACT "The Parlora developers <maintainers@parlora-speech.ex
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.parlora-speech.example/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop text-to-speech program")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Parlora reads text aloud with the eSpeak NG speech synthesiser, highlights each word as it is\n"
-  "spoken and shows a face whose mouth follows the voice. It can also speak text into a wave file.\n"
-  "Text comes from a text editor, four Quick Text boxes or nine programmed phrase buttons.")
+  "Parlora reads text aloud with the eSpeak NG speech synthesiser, highlights\n"
+  "each word as it is spoken and shows a face whose mouth follows the voice.\n"
+  "It can also speak text into a wave file. Text comes from a text editor,\n"
+  "four Quick Text boxes or nine programmed phrase buttons.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 # The package installs where this build was configured to install, so the paths compiled into
