@@ -19,10 +19,6 @@ namespace {
 constexpr int pngSizes[] = { 16, 22, 24, 32, 48, 64, 128, 256 };
 constexpr int scalableGrid = 256;
 
-struct Bar {
-    double height; // fraction of the icon
-};
-
 // A coordinate given as a fraction of the icon, on a grid of `grid` units.
 class Grid {
 public:
@@ -69,8 +65,9 @@ QString bubblePath(const Grid& g)
 QString bars(const Grid& g)
 {
     const bool few = g.size() < 24;
-    const std::vector<Bar> wave = few ? std::vector<Bar> { { 0.24 }, { 0.44 }, { 0.24 } }
-                                      : std::vector<Bar> { { 0.16 }, { 0.34 }, { 0.48 }, { 0.34 }, { 0.16 } };
+    // Heights as fractions of the icon.
+    const std::vector<double> wave
+        = few ? std::vector { 0.24, 0.44, 0.24 } : std::vector { 0.16, 0.34, 0.48, 0.34, 0.16 };
     const double width = g.small() ? std::max(2.0, g.at(few ? 0.12 : 0.075)) : g.at(0.075);
     const double gap = g.small() ? std::max(few ? 2.0 : 1.0, g.at(few ? 0.09 : 0.06)) : g.at(0.06);
     const double total = wave.size() * width + (wave.size() - 1) * gap;
@@ -79,8 +76,8 @@ QString bars(const Grid& g)
     if (g.small())
         x = std::round(x);
     QString out;
-    for (const Bar& bar : wave) {
-        const double height = g.small() ? std::round(bar.height * g.size() / 2.0) * 2.0 : bar.height * g.size();
+    for (const double fraction : wave) {
+        const double height = g.small() ? std::round(fraction * g.size() / 2.0) * 2.0 : fraction * g.size();
         const double radius = g.small() ? 0.5 : width / 2.0;
         const double top = g.small() ? std::round(centreY - height / 2.0) : centreY - height / 2.0;
         out += QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\" fill=\"#ffffff\"/>\n")
