@@ -1,16 +1,18 @@
-# Parlora: `make run`, `make test`, `make bench`. Each installs missing Debian packages,
-# configures and builds first.
+# Parlora: `make run`, `make test`, `make bench`, `make package`. Each installs missing Debian
+# packages, configures and builds first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_WERROR=ON
+# Where `cmake --install` and the package put the program; it is compiled in.
+PREFIX ?= /usr
 
-.PHONY: deps configure build run test test-asan test-tsan bench fuzz clean
+.PHONY: deps configure build run test test-asan test-tsan bench fuzz package package-check clean
 
 deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS) -DCMAKE_INSTALL_PREFIX=$(PREFIX) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -44,6 +46,15 @@ test-tsan: deps
 	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)
 	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-tsan --output-on-failure -j 2 --timeout 900 \
 	  -R '^($(shell echo $(TSAN_TESTS) | tr ' ' '|'))$$'
+
+# The Debian package, $(BUILD)/parlora_<version>_<arch>.deb, from the program and its helper only.
+package: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target parlora parlora-synth
+	@cd $(BUILD) && cpack -G DEB
+
+# Builds the package, installs it, starts it under Xvfb, checks its window and helper, removes it.
+package-check: deps
+	@BUILD=$(BUILD) scripts/check-package.sh
 
 bench: build
 	@scripts/with-pulse.sh scripts/run-benchmarks.sh $(BUILD)

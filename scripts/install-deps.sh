@@ -7,7 +7,7 @@ packages=(
   libespeak-ng-dev espeak-ng espeak-ng-data
   libsamplerate0-dev libsndfile1-dev libsonic-dev libbenchmark-dev
   pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang
-  openbox icewm x11-utils xdotool desktop-file-utils appstream dpkg-dev file
+  openbox icewm x11-utils xdotool desktop-file-utils appstream dpkg-dev file qt6-svg-dev libxml2-utils
 )
 missing=()
 for p in "${packages[@]}"; do

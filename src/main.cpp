@@ -1,3 +1,4 @@
+#include "ApplicationIcon.h"
 #include "GuardedApplication.h"
 #include "MDIMain.h"
 #include "WindowRegistry.h"
@@ -9,6 +10,7 @@
 int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv, MDIMain::ProductCaption);
+    ApplicationIcon::apply();
     WindowRegistry::services() = PlatformServices::real();
     WindowRegistry::get<frmSplash>().show();
     const int status = app.exec();

@@ -4,10 +4,15 @@
 #include "SynthProtocol.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 #ifndef PARLORA_SYNTH_BUILT
 #define PARLORA_SYNTH_BUILT ""
+#endif
+// The installed helper's folder relative to the installed program's, e.g. ../libexec/parlora.
+#ifndef PARLORA_SYNTH_INSTALLED
+#define PARLORA_SYNTH_INSTALLED ""
 #endif
 
 namespace {
@@ -40,13 +45,23 @@ SynthesizerProcess::~SynthesizerProcess() = default;
 
 QString SynthesizerProcess::defaultHelper()
 {
-    const QString chosen = qEnvironmentVariable("PARLORA_SYNTH_HELPER");
+    const QString programFolder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    return findHelper(qEnvironmentVariable("PARLORA_SYNTH_HELPER"), programFolder);
+}
+
+QString SynthesizerProcess::findHelper(const QString& chosen, const QString& programFolder)
+{
     if (!chosen.isEmpty())
         return chosen;
-    if (QCoreApplication::instance()) {
-        const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/parlora-synth");
-        if (QFileInfo(beside).isExecutable())
-            return beside;
+    if (!programFolder.isEmpty()) {
+        // The installed place comes before the build's own helper: an installed program must
+        // never run a helper out of the folder it was once built in.
+        const QDir folder(programFolder);
+        for (const QString& place : { folder.filePath(QStringLiteral("parlora-synth")),
+                 folder.filePath(QStringLiteral(PARLORA_SYNTH_INSTALLED "/parlora-synth")) }) {
+            if (QFileInfo(place).isExecutable())
+                return QDir::cleanPath(place);
+        }
     }
     return QStringLiteral(PARLORA_SYNTH_BUILT);
 }

@@ -30,8 +30,11 @@ public:
     // The running helper's process id, or -1 between a failure and the next text.
     pid_t processId() const { return m_processId; }
 
-    // PARLORA_SYNTH_HELPER, else parlora-synth beside the program, else the one this build made.
+    // findHelper for this program: PARLORA_SYNTH_HELPER and the running executable's folder.
     static QString defaultHelper();
+    // chosen when given, else parlora-synth beside the program, else the installed one in the
+    // libexec folder that belongs to the program's bin folder, else the one this build made.
+    static QString findHelper(const QString& chosen, const QString& programFolder);
 
 private:
     // Starts a helper and returns its announcement; throws PlatformError.

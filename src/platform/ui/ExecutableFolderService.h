@@ -2,7 +2,8 @@
 
 #include "PlatformServices.h"
 
-// The folder that holds the running executable.
+// The folder for the program's settings files: the executable's own folder, or the per-user
+// folder when that cannot be used (SettingsFolder).
 class ExecutableFolderService : public FolderService {
 public:
     QString applicationFolder() const override;

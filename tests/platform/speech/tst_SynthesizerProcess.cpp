@@ -188,6 +188,67 @@ private slots:
         }
     }
 
+    // Beside the program (the build folder), else in the libexec folder of an installed tree,
+    // else the helper this build made; PARLORA_SYNTH_HELPER overrides all of them.
+    void findsItsHelper_data()
+    {
+        QTest::addColumn<QStringList>("present"); // executables in a fresh tree
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("expected"); // in the tree; "built": the build's own
+        QTest::newRow("installed") << QStringList { "libexec/parlora/parlora-synth" } << QString()
+                                   << "libexec/parlora/parlora-synth";
+        QTest::newRow("beside the program first")
+            << QStringList { "bin/parlora-synth", "libexec/parlora/parlora-synth" } << QString() << "bin/parlora-synth";
+        QTest::newRow("neither") << QStringList {} << QString() << "built";
+        QTest::newRow("chosen") << QStringList { "bin/parlora-synth", "libexec/parlora/parlora-synth" }
+                                << "/opt/elsewhere/parlora-synth"
+                                << "/opt/elsewhere/parlora-synth";
+    }
+
+    void findsItsHelper()
+    {
+        QFETCH(QStringList, present);
+        QFETCH(QString, chosen);
+        QFETCH(QString, expected);
+        QTemporaryDir tree;
+        QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("bin")));
+        const QString programFolder = tree.filePath(QStringLiteral("bin"));
+        const QString built = SynthesizerProcess::findHelper({}, programFolder);
+        QVERIFY2(QFileInfo(built).isExecutable() && !built.startsWith(tree.path()), qPrintable(built));
+        for (const QString& name : present) {
+            QVERIFY(QFileInfo(tree.filePath(name)).dir().mkpath(QStringLiteral(".")));
+            QVERIFY(QFile::copy(built, tree.filePath(name)));
+        }
+
+        const QString found = SynthesizerProcess::findHelper(chosen, programFolder);
+        if (expected == QStringLiteral("built"))
+            QCOMPARE(found, built);
+        else if (expected.startsWith(QLatin1Char('/')))
+            QCOMPARE(found, expected);
+        else
+            QCOMPARE(found, tree.filePath(expected));
+        // The helper runs from wherever it was found.
+        if (!expected.startsWith(QLatin1Char('/'))) {
+            SynthesizerProcess::Options options;
+            options.helper = found;
+            SynthesizerProcess process(options);
+            QVERIFY(!process.voices().empty());
+        }
+    }
+
+    // A file without the execute bit in the installed place is not taken.
+    void passesOverAHelperThatCannotRun()
+    {
+        QTemporaryDir tree;
+        QVERIFY(QDir(tree.path()).mkpath(QStringLiteral("bin")) && QDir(tree.path()).mkpath("libexec/parlora"));
+        const QString programFolder = tree.filePath(QStringLiteral("bin"));
+        const QString built = SynthesizerProcess::findHelper({}, programFolder);
+        QFile plain(tree.filePath(QStringLiteral("libexec/parlora/parlora-synth")));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        QCOMPARE(SynthesizerProcess::findHelper({}, programFolder), built);
+    }
+
     // A voice whose synthesiser died ends that stream and speaks the next one.
     void aVoiceOutlivesItsSynthesiser()
     {

@@ -1,11 +1,14 @@
-#include "PermissionChecks.h"
+#pragma once
 
 #include <initializer_list>
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-bool honourFilePermissions()
+// Root passes every file permission check. Without these capabilities this process (and every
+// thread it starts afterwards) meets the modes of files and folders as any other user does; it
+// cannot take them back. True when the process now honours the modes.
+inline bool honourFilePermissions()
 {
     if (geteuid() != 0)
         return true;

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// The program's icon and desktop identity: the icon theme's picture of the application id (the
+// installed hicolor icon, or one a theme draws for it), else the same pictures compiled in.
+namespace ApplicationIcon {
+QString applicationId();
+QIcon icon();
+// Gives every window the icon and tells the desktop which entry the windows belong to.
+void apply();
+} // namespace ApplicationIcon
