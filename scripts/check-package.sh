@@ -44,7 +44,11 @@ xvfb=$!
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=:$(head -1 "$work/display")
-scripts/with-pulse.sh /usr/bin/parlora >"$work/parlora.log" 2>&1 &
+# Started as the desktop's menu starts it: the installed desktop entry's command.
+entry=$(ls /usr/share/applications/*.parlora_speech.Parlora.desktop)
+command=$(sed -n 's/^Exec=//p' "$entry")
+[ -n "$command" ] || fail "the desktop entry $entry has no command"
+scripts/with-pulse.sh sh -c "exec $command" >"$work/parlora.log" 2>&1 &
 program=$!
 
 # The splash stands 3 s before the main window.
