@@ -133,6 +133,22 @@ QString frmButtons::buttonsPath()
     return QDir(WindowRegistry::services().folder->applicationFolder()).filePath(QStringLiteral("Buttons.ini"));
 }
 
+int frmButtons::currentRow() const
+{
+    const QWidget* focused = focusWidget();
+    for (int i = 0; i < rowCount; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        if (focused && (focused == cmdPlayButton[row] || focused == cmdrecord[row]))
+            return i;
+    }
+    return -1;
+}
+
+QString frmButtons::phrase(int i) const
+{
+    return lblButton.at(static_cast<std::size_t>(i))->text();
+}
+
 QStringList frmButtons::phrases() const
 {
     QStringList captions;

@@ -29,6 +29,9 @@ public:
     void SaveButtonSettings();
     // Buttons.ini in the application folder.
     static QString buttonsPath();
+    // The row whose buttons hold the focus; -1 when neither does.
+    int currentRow() const;
+    QString phrase(int i) const;
 
     QGroupBox* fraButtons;
     std::array<QPushButton*, rowCount> cmdrecord {};

@@ -113,6 +113,21 @@ void frmRandomText::cmdClear_Click()
         box->setPlainText(QString());
 }
 
+int frmRandomText::currentRow() const
+{
+    const QWidget* focused = focusWidget();
+    for (int i = 0; i < rowCount; ++i) {
+        const auto row = static_cast<std::size_t>(i);
+        if (focused && (focused == Text1[row] || focused == cmdPlay[row] || focused == cmdRecord[row]))
+            return i;
+    }
+    for (int i = 0; i < rowCount; ++i) {
+        if (!textOf(i).isEmpty())
+            return i;
+    }
+    return 0;
+}
+
 QString frmRandomText::textOf(int i) const
 {
     return Text1.at(static_cast<std::size_t>(i))->toPlainText();

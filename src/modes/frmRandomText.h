@@ -22,6 +22,9 @@ public:
     void cmdPlay_Click(int i);
     void cmdRecord_Click(int i);
     void cmdClear_Click();
+    // The row the user is at: the one whose box or buttons hold the focus, else the first box
+    // that holds text, else the first.
+    int currentRow() const;
 
     QGroupBox* fraManual;
     std::array<QPlainTextEdit*, rowCount> Text1 {};

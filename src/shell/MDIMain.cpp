@@ -9,6 +9,7 @@
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "SettingsFile.h"
+#include "SpeechMenu.h"
 #include "SystemColors.h"
 #include "TextBoxColors.h"
 #include "Twips.h"
@@ -194,6 +195,8 @@ void MDIMain::buildMenus()
         mnuAutoSpeech->setChecked(!checked);
         mnuAutoSpeech_Click();
     });
+
+    Speech = new SpeechMenu(*this);
 
     mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));

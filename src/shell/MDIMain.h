@@ -15,6 +15,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+class SpeechMenu;
 class frmConsole;
 class frmEditor;
 struct SettingsFields;
@@ -79,6 +80,8 @@ public:
     QAction* mnuAutoSpeech;
     QMenu* mnuHelp;
     std::array<QAction*, 2> mnuHelpItems {};
+    // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.
+    SpeechMenu* Speech;
     QToolBar* ToolbarA;
     ImageList ToolBarIcons;
     CommonDialog Dialogs { this };

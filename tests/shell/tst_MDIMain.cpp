@@ -64,8 +64,8 @@ void TestMDIMain::cleanup()
 
 void TestMDIMain::menusInOrder()
 {
-    const QStringList names { "mnuFile", "mnuEditItem", "mnuModes", "mnuSettings", "mnuHelp" };
-    const QStringList captions { "&File", "&Edit", "Modes", "&Settings", "Help" };
+    const QStringList names { "mnuFile", "mnuEditItem", "mnuModes", "mnuSettings", "mnuSpeech", "mnuHelp" };
+    const QStringList captions { "&File", "&Edit", "Modes", "&Settings", "Spee&ch", "Help" };
     const QList<QAction*> bar = main->menuBar()->actions();
     QCOMPARE(bar.size(), names.size());
     for (int i = 0; i < bar.size(); ++i) {
@@ -73,7 +73,7 @@ void TestMDIMain::menusInOrder()
         QCOMPARE(bar[i]->menu()->objectName(), names[i]);
         QCOMPARE(bar[i]->text(), captions[i]);
     }
-    const QList<int> itemCounts { 9, 6, 3, 4, 2 };
+    const QList<int> itemCounts { 9, 6, 3, 4, 4, 2 };
     for (int i = 0; i < bar.size(); ++i)
         QCOMPARE(bar[i]->menu()->actions().size(), itemCounts[i]);
 }

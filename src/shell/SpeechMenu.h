@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QObject>
+#include <array>
+
+class MDIMain;
+class QAction;
+class QMenu;
+
+// The Speech menu: Play, Pause/Resume, Stop and Record from the menu bar and the keyboard in every
+// mode, so speech can be started and stopped without the toolbar, which only the editor mode
+// shows, and without the mouse. Play and Record take the text the user is at: the editor's, the
+// Quick Text box holding the focus (else the first that holds text), or the focused phrase.
+class SpeechMenu : public QObject {
+    Q_OBJECT
+public:
+    enum Item { Play, Pause, Stop, Record };
+
+    // Adds the menu to the main window's menu bar, after the menus it has.
+    explicit SpeechMenu(MDIMain& main);
+
+    void mnuSpeechItems_Click(int index);
+
+    QMenu* mnuSpeech;
+    std::array<QAction*, 4> mnuSpeechItems {};
+
+private:
+    int mode() const;
+    void play();
+    void record();
+    void pause();
+
+    MDIMain& m_main;
+};
