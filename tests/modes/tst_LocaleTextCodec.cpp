@@ -1,6 +1,8 @@
 #include "EightBitCodePage.h"
 #include "LocaleTextCodec.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <clocale>
 
@@ -49,6 +51,8 @@ private slots:
     void encodes();
     void newFilesFollowTheLocale_data();
     void newFilesFollowTheLocale();
+    void eightBitLocale_data();
+    void eightBitLocale();
 };
 
 void TestLocaleTextCodec::windows1252Characters_data()
@@ -225,7 +229,6 @@ void TestLocaleTextCodec::newFilesFollowTheLocale_data()
     QTest::newRow("C") << QByteArray("C") << TextEncoding::CodePage << QByteArray("windows-1252");
     QTest::newRow("POSIX") << QByteArray("POSIX") << TextEncoding::CodePage << QByteArray("windows-1252");
     QTest::newRow("C.UTF-8") << QByteArray("C.UTF-8") << TextEncoding::Utf8 << QByteArray("windows-1252");
-    QTest::newRow("Latin-9") << QByteArray("de_DE.ISO-8859-15") << TextEncoding::CodePage << QByteArray("ISO-8859-15");
 }
 
 void TestLocaleTextCodec::newFilesFollowTheLocale()
@@ -238,6 +241,46 @@ void TestLocaleTextCodec::newFilesFollowTheLocale()
         QSKIP("The locale is not installed.");
     QCOMPARE(LocaleTextCodec::newFileEncoding(), encoding);
     QCOMPARE(LocaleTextCodec::codePage().name(), codePage);
+}
+
+void TestLocaleTextCodec::eightBitLocale_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::newRow("euro of Latin-9") << QByteArray("5 \xa4, caf\xe9") << QStringLiteral("5 \u20ac, caf\u00e9")
+                                     << TextEncoding::CodePage;
+    QTest::newRow("C1 controls of Latin-9")
+        << QByteArray("\x80\x9f") << QStringLiteral("\u0080\u009f") << TextEncoding::CodePage;
+    QTest::newRow("UTF-8 stays UTF-8") << QByteArray("caf\xc3\xa9") << QStringLiteral("caf\u00e9")
+                                       << TextEncoding::Utf8;
+}
+
+// A locale with an 8-bit set, made for the test with localedef: its set is the code page.
+void TestLocaleTextCodec::eightBitLocale()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(TextEncoding, encoding);
+    QTemporaryDir folder;
+    const QString name = QStringLiteral("de_DE.ISO-8859-15");
+    QProcess localedef;
+    localedef.start(QStringLiteral("localedef"),
+        { QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"), QStringLiteral("ISO-8859-15"),
+            folder.filePath(name) });
+    if (!localedef.waitForFinished(60000) || localedef.exitStatus() != QProcess::NormalExit
+        || localedef.exitCode() != 0)
+        QSKIP("localedef cannot make a Latin-9 locale here.");
+    qputenv("LOCPATH", QFile::encodeName(folder.path()));
+    const CharacterLocale characters(name.toLatin1().constData());
+    qunsetenv("LOCPATH");
+    QVERIFY(characters.isSet());
+    QCOMPARE(LocaleTextCodec::codePage().name(), QByteArray("ISO-8859-15"));
+    QCOMPARE(LocaleTextCodec::newFileEncoding(), TextEncoding::CodePage);
+    const LocaleTextCodec::DecodedText decoded = LocaleTextCodec::decode(bytes);
+    QCOMPARE(decoded.text, text);
+    QCOMPARE(decoded.encoding, encoding);
+    QCOMPARE(LocaleTextCodec::encode(decoded.text, decoded.encoding).bytes, bytes);
 }
 
 QTEST_GUILESS_MAIN(TestLocaleTextCodec)
