@@ -528,7 +528,8 @@ void TestFrmEditor::savingKeepsTheBytes_data()
     const QByteArray utf8 = "Caf\xc3\xa9 cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65\r\nna\xc3\xafve\r\n";
     const QByteArray bom = "\xef\xbb\xbf";
     QTest::addRow("Latin-1") << latin1 << cafe << "" << latin1 << TextEncoding::CodePage;
-    const QByteArray windows1252 = "\x93" "Caf\xe9\x94 \x80 5 \x85 \x8a\x9a\x9f \x81\x8d\x8f\x90\x9d\r\n";
+    const QByteArray windows1252 = "\x93"
+                                   "Caf\xe9\x94 \x80 5 \x85 \x8a\x9a\x9f \x81\x8d\x8f\x90\x9d\r\n";
     QTest::addRow("Windows-1252")
         << windows1252
         << QStringLiteral("\u201cCaf\u00e9\u201d \u20ac 5 \u2026 \u0160\u0161\u0178 \u0081\u008d\u008f\u0090\u009d\n")
