@@ -73,17 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QStringList values = ButtonSettingsFile::parse(bytes, limit);
     require(values.size() <= limit, "more values than asked for");
 
-    QString text = LocaleTextCodec::decode(bytes);
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    const LocaleTextCodec::DecodedText decoded = LocaleTextCodec::decode(bytes);
+    const QString& text = decoded.text;
     if (!text.contains(QStringLiteral("\"\"")))
         require(values == plainReading(text, limit), "reading differs where no quote is doubled");
 
-    // Whatever was read is written and read back unchanged, nine phrases or any other count.
-    const QByteArray written = ButtonSettingsFile::format(values);
-    require(written.count("\r\n") >= values.size(), "a phrase without its line");
-    const QStringList again = ButtonSettingsFile::parse(written, values.size() + 1);
+    // Whatever was read is written and read back unchanged, nine phrases or any other count, and
+    // in the encoding it was read in unless the code page cannot hold it.
+    const LocaleTextCodec::EncodedText written = ButtonSettingsFile::format(values, decoded.encoding);
+    require(written.encoding == decoded.encoding || written.encoding == TextEncoding::Utf8, "encoding changed");
+    require(written.bytes.count("\r\n") >= values.size(), "a phrase without its line");
+    const QStringList again = ButtonSettingsFile::parse(written.bytes, values.size() + 1);
     require(again == values, "values do not survive writing and reading");
-    require(ButtonSettingsFile::format(again) == written, "writing is not repeatable");
+    require(ButtonSettingsFile::format(again, written.encoding).bytes == written.bytes, "writing is not repeatable");
     return 0;
 }

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the Settings.ini reader and checks what it returns: seven clean
 // fields, conversions that either fail with a description or give values that the writer puts
-// back into a line reading as the same values. Any other failure, an escaping fault included,
-// aborts.
+// back into a line reading as the same values, in the encoding it was read in. Any other failure, an escaping fault
+// included, aborts.
 #include "PlatformError.h"
 #include "SettingsFile.h"
 
@@ -70,9 +70,12 @@ void checkRoundTrip(const SettingsFields& read)
     if (!width || !height || !left || !top || !text || !back || !mark)
         return;
     const SettingsValues values { *width, *height, *left, *top, *text, *back, *mark };
-    const QByteArray line = SettingsFile::format(values);
+    const QByteArray line = SettingsFile::format(values, read.encoding);
     require(line.endsWith("\r\n") && line.count(',') == 6 && line.count('\n') == 1, "line not in its format");
     const SettingsFields again = SettingsFile::parse(line);
+    // The line is ASCII, the same in UTF-8 and in the code page; only the byte order mark tells.
+    require((again.encoding == TextEncoding::Utf8WithBom) == (read.encoding == TextEncoding::Utf8WithBom),
+        "byte order mark not kept");
     require(SettingsFile::toSingle(again.fields[0]) == values.width, "width changed");
     require(SettingsFile::toSingle(again.fields[1]) == values.height, "height changed");
     require(SettingsFile::toSingle(again.fields[2]) == values.left, "left changed");
@@ -80,7 +83,7 @@ void checkRoundTrip(const SettingsFields& read)
     require(SettingsFile::toLong(again.fields[4]) == values.textColor, "text colour changed");
     require(SettingsFile::toLong(again.fields[5]) == values.backColor, "background colour changed");
     require(SettingsFile::toTruth(again.fields[6]) == values.autoSpeech, "mark changed");
-    require(SettingsFile::format(values) == line, "writing is not repeatable");
+    require(SettingsFile::format(values, again.encoding) == line, "writing is not repeatable");
 }
 
 } // namespace

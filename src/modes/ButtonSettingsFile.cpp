@@ -72,9 +72,44 @@ private:
                 break;
             value += u'"';
             ++m_pos;
+            if (endsWithUndoubledQuote())
+                break;
         }
         skipWhile([](QChar c) { return !isSeparator(c); });
         return value;
+    }
+
+    // Just after a "" inside a quoted value: whether it is rather an undoubled quote and the
+    // closing one. That is so at a line end (or the end) past which the value would not close
+    // properly.
+    bool endsWithUndoubledQuote()
+    {
+        if (!atEnd() && !isLineEnd(m_text[m_pos]))
+            return false;
+        // A proper close found from an earlier line end of this value holds for this one too.
+        if (m_pos < m_properClose)
+            return false;
+        m_properClose = properClose(m_pos);
+        return m_properClose < 0;
+    }
+
+    // Where a quoted value read on from pos, with "" as one quote, ends in a closing quote that
+    // only blanks separate from a separator or the end of the text; -1 when it does not.
+    qsizetype properClose(qsizetype pos) const
+    {
+        for (;;) {
+            const qsizetype quote = m_text.indexOf(u'"', pos);
+            if (quote < 0)
+                return -1;
+            pos = quote + 1;
+            if (pos < m_text.size() && m_text[pos] == u'"') {
+                ++pos;
+                continue;
+            }
+            while (pos < m_text.size() && isBlank(m_text[pos]))
+                ++pos;
+            return pos >= m_text.size() || isSeparator(m_text[pos]) ? quote : -1;
+        }
     }
 
     QString unquoted()
@@ -98,6 +133,7 @@ private:
 
     QStringView m_text;
     qsizetype m_pos = 0;
+    qsizetype m_properClose = -1;
 };
 
 [[noreturn]] void fail(const QString& path, const QString& reason)
@@ -112,7 +148,7 @@ ButtonSettingsFile::ButtonSettingsFile(QString path)
 {
 }
 
-QStringList ButtonSettingsFile::read() const
+ButtonSettingsFile::Contents ButtonSettingsFile::read() const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
@@ -122,12 +158,14 @@ QStringList ButtonSettingsFile::read() const
         fail(m_path, file.errorString());
     if (bytes.size() > sizeLimit)
         fail(m_path, QStringLiteral("The file is too large to hold the phrases."));
-    return parse(bytes, phraseCount + 1);
+    const LocaleTextCodec::DecodedText decoded = LocaleTextCodec::decode(bytes);
+    return { values(decoded.text, phraseCount + 1), decoded.encoding };
 }
 
-void ButtonSettingsFile::write(const QStringList& phrases) const
+TextEncoding ButtonSettingsFile::write(const QStringList& phrases, TextEncoding encoding) const
 {
-    const QByteArray bytes = format(phrases);
+    const LocaleTextCodec::EncodedText encoded = format(phrases, encoding);
+    const QByteArray& bytes = encoded.bytes;
     QSaveFile file(m_path);
     // Where no new file can be made beside it (a folder without write access), write in place.
     file.setDirectWriteFallback(true);
@@ -135,14 +173,11 @@ void ButtonSettingsFile::write(const QStringList& phrases) const
         fail(m_path, file.errorString());
     if (file.write(bytes) != bytes.size() || !file.commit())
         fail(m_path, file.errorString());
+    return encoded.encoding;
 }
 
-QStringList ButtonSettingsFile::parse(QByteArrayView bytes, qsizetype maxValues)
+QStringList ButtonSettingsFile::values(QStringView text, qsizetype maxValues)
 {
-    QString text = LocaleTextCodec::decode(bytes.toByteArray());
-    // An editor may have saved the file with a byte order mark; it is no part of the first phrase.
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
     ValueReader reader(text);
     QStringList values;
     while (!reader.atEnd() && values.size() < maxValues)
@@ -150,7 +185,12 @@ QStringList ButtonSettingsFile::parse(QByteArrayView bytes, qsizetype maxValues)
     return values;
 }
 
-QByteArray ButtonSettingsFile::format(const QStringList& phrases)
+QStringList ButtonSettingsFile::parse(QByteArrayView bytes, qsizetype maxValues)
+{
+    return values(LocaleTextCodec::decode(bytes).text, maxValues);
+}
+
+LocaleTextCodec::EncodedText ButtonSettingsFile::format(const QStringList& phrases, TextEncoding encoding)
 {
     QString text;
     for (const QString& phrase : phrases) {
@@ -158,5 +198,5 @@ QByteArray ButtonSettingsFile::format(const QStringList& phrases)
         text += QString(phrase).replace(u'"', QStringLiteral("\"\""));
         text += QStringLiteral("\"\r\n");
     }
-    return LocaleTextCodec::encode(text);
+    return LocaleTextCodec::encode(text, encoding);
 }

@@ -33,7 +33,7 @@ QString withLineEnds(const QString& text)
 
 namespace EditorTextFile {
 
-QString read(const QString& path)
+LocaleTextCodec::DecodedText read(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -44,9 +44,10 @@ QString read(const QString& path)
     return LocaleTextCodec::decode(bytes);
 }
 
-void write(const QString& path, const QString& text)
+TextEncoding write(const QString& path, const QString& text, TextEncoding encoding)
 {
-    const QByteArray bytes = bytesOf(text);
+    const LocaleTextCodec::EncodedText encoded = bytesOf(text, encoding);
+    const QByteArray& bytes = encoded.bytes;
     QSaveFile file(path);
     // Where no new file can be made beside it (a folder without write access), write in place.
     file.setDirectWriteFallback(true);
@@ -54,11 +55,12 @@ void write(const QString& path, const QString& text)
         throw PlatformError(file.errorString());
     if (file.write(bytes) != bytes.size() || !file.commit())
         throw PlatformError(file.errorString());
+    return encoded.encoding;
 }
 
-QByteArray bytesOf(const QString& text)
+LocaleTextCodec::EncodedText bytesOf(const QString& text, TextEncoding encoding)
 {
-    return LocaleTextCodec::encode(withLineEnds(text));
+    return LocaleTextCodec::encode(withLineEnds(text), encoding);
 }
 
 } // namespace EditorTextFile

@@ -2,45 +2,100 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <clocale>
+#include <cstdlib>
 #include <langinfo.h>
+#include <memory>
 
 namespace {
 
-bool isAscii(const QByteArray& name)
+const QByteArray byteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+QByteArray localeSetName()
 {
-    const QByteArray upper = name.toUpper();
-    return upper.isEmpty() || upper == "ANSI_X3.4-1968" || upper == "ASCII" || upper == "US-ASCII" || upper == "646";
+    const char* set = nl_langinfo(CODESET);
+    return set ? QByteArray(set).toUpper() : QByteArray();
 }
 
-// A text file is taken as it is: a byte order mark at its start is a character of the text.
-constexpr QStringConverter::Flags flags = QStringConverter::Flag::ConvertInitialBom;
+bool isUtf8(const QByteArray& set)
+{
+    return set == "UTF-8" || set == "UTF8";
+}
+
+// A set of one byte per character that is more than ASCII.
+bool isEightBitSet(const QByteArray& set)
+{
+    const bool ascii = set.isEmpty() || set == "ANSI_X3.4-1968" || set == "ASCII" || set == "US-ASCII" || set == "646";
+    return !ascii && MB_CUR_MAX == 1;
+}
+
+std::unique_ptr<EightBitCodePage> codePageFor(const QByteArray& set)
+{
+    if (isEightBitSet(set)) {
+        if (std::optional<EightBitCodePage> page = EightBitCodePage::fromConverter(set))
+            return std::make_unique<EightBitCodePage>(std::move(*page));
+    }
+    return std::make_unique<EightBitCodePage>(EightBitCodePage::windows1252());
+}
+
+// The text, when the bytes are UTF-8 that writing gives back exactly.
+std::optional<QString> exactUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || QByteArray(QStringEncoder(QStringConverter::Utf8).encode(text)) != bytes)
+        return std::nullopt;
+    return text;
+}
+
+QByteArray utf8(QStringView text, TextEncoding encoding)
+{
+    QByteArray bytes = QStringEncoder(QStringConverter::Utf8).encode(text);
+    return encoding == TextEncoding::Utf8WithBom ? byteOrderMark + bytes : bytes;
+}
 
 } // namespace
 
 namespace LocaleTextCodec {
 
-QByteArray encodingName()
+const EightBitCodePage& codePage()
 {
-    const char* set = nl_langinfo(CODESET);
-    const QByteArray name = set ? QByteArray(set) : QByteArray();
-    if (isAscii(name))
-        return QByteArrayLiteral("ISO-8859-1");
-    // A set that the converters do not know falls back on Latin-1 as the C locale does.
-    if (!QStringEncoder(name.constData()).isValid())
-        return QByteArrayLiteral("ISO-8859-1");
-    return name;
+    // Built again only when the locale names another set.
+    static QByteArray cachedSet;
+    static std::unique_ptr<EightBitCodePage> cached;
+    const QByteArray set = localeSetName();
+    if (!cached || set != cachedSet) {
+        cached = codePageFor(set);
+        cachedSet = set;
+    }
+    return *cached;
 }
 
-QString decode(const QByteArray& bytes)
+TextEncoding newFileEncoding()
 {
-    QStringDecoder decoder(encodingName().constData(), flags);
-    return decoder.decode(bytes);
+    return isUtf8(localeSetName()) ? TextEncoding::Utf8 : TextEncoding::CodePage;
 }
 
-QByteArray encode(const QString& text)
+DecodedText decode(QByteArrayView bytes)
 {
-    QStringEncoder encoder(encodingName().constData(), flags);
-    return encoder.encode(text);
+    if (std::optional<QString> text = exactUtf8(bytes)) {
+        if (!bytes.startsWith(byteOrderMark))
+            return { std::move(*text), TextEncoding::Utf8 };
+        return { text->sliced(1), TextEncoding::Utf8WithBom };
+    }
+    return { codePage().decode(bytes), TextEncoding::CodePage };
+}
+
+EncodedText encode(QStringView text, TextEncoding encoding)
+{
+    if (encoding != TextEncoding::CodePage)
+        return { utf8(text, encoding), encoding };
+    // Bytes that would read back as another text, because an edit made them valid UTF-8, are
+    // written as UTF-8 too.
+    std::optional<QByteArray> bytes = codePage().encode(text);
+    if (bytes && decode(*bytes).text == text)
+        return { std::move(*bytes), TextEncoding::CodePage };
+    return { utf8(text, TextEncoding::Utf8), TextEncoding::Utf8 };
 }
 
 } // namespace LocaleTextCodec

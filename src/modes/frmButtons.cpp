@@ -14,6 +14,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+#include <utility>
 
 namespace {
 
@@ -102,7 +103,9 @@ void frmButtons::LoadButtonSettings()
 {
     QStringList values;
     try {
-        values = ButtonSettingsFile(buttonsPath()).read();
+        ButtonSettingsFile::Contents contents = ButtonSettingsFile(buttonsPath()).read();
+        values = std::move(contents.values);
+        m_encoding = contents.encoding;
     } catch (const PlatformError&) {
         repairButtonSettings();
         return;
@@ -125,7 +128,9 @@ void frmButtons::repairButtonSettings()
 
 void frmButtons::SaveButtonSettings()
 {
-    ButtonSettingsFile(buttonsPath()).write(phrases());
+    // The file keeps the encoding it was read in; a new one is written as new files are.
+    const TextEncoding encoding = m_encoding.value_or(LocaleTextCodec::newFileEncoding());
+    m_encoding = ButtonSettingsFile(buttonsPath()).write(phrases(), encoding);
 }
 
 QString frmButtons::buttonsPath()

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "TextEncoding.h"
+
 #include <QMdiSubWindow>
 #include <array>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -42,4 +45,7 @@ private:
     void buildRow(int i);
     void repairButtonSettings();
     QStringList phrases() const;
+
+    // The encoding Buttons.ini was read in or last written in; nothing before either.
+    std::optional<TextEncoding> m_encoding;
 };

@@ -156,18 +156,19 @@ void frmEditor::openChosenFile(bool enableSave)
     const std::optional<QString> name = chooseFile(FileDialog::Open);
     if (!name)
         return;
-    QString content;
+    LocaleTextCodec::DecodedText content;
     try {
         content = EditorTextFile::read(*name);
     } catch (const PlatformError&) {
         MsgBox(cantOpen, vbCritical, errorTitle, this);
         return;
     }
-    SayText->setPlainText(content);
+    SayText->setPlainText(content.text);
     EditorDocument& document = editorDocument();
     document.TextModified = false;
     document.EditorFileName = *name;
     document.Untitled = false;
+    document.FileEncoding = content.encoding;
     if (enableSave)
         fileItem(saveItem).setEnabled(true);
     ClearUndoString();
@@ -181,6 +182,7 @@ void frmEditor::NewFile()
     SayText->clear();
     document.TextModified = false;
     document.Untitled = true;
+    document.FileEncoding.reset();
     fileItem(saveItem).setEnabled(false);
     ClearUndoString();
 }
@@ -193,7 +195,7 @@ void frmEditor::SaveFile()
         return;
     }
     try {
-        EditorTextFile::write(document.EditorFileName, text());
+        writeText(document.EditorFileName);
     } catch (const PlatformError& error) {
         MsgBox(error.description(), vbCritical, errorTitle, this);
         return;
@@ -207,7 +209,7 @@ void frmEditor::SaveAsFile()
     if (!name)
         return;
     try {
-        EditorTextFile::write(*name, text());
+        writeText(*name);
     } catch (const PlatformError&) {
         MsgBox(cantOpen, vbCritical, errorTitle, this);
         return;
@@ -274,12 +276,20 @@ std::optional<QString> frmEditor::saveCopy()
     if (!name)
         return std::nullopt;
     try {
-        EditorTextFile::write(*name, text());
+        writeText(*name);
     } catch (const PlatformError&) {
         MsgBox(cantSave, vbCritical, errorTitle, this);
         return std::nullopt;
     }
     return name;
+}
+
+// Saving keeps the encoding the document was read in, or takes the one it had to change to.
+void frmEditor::writeText(const QString& path)
+{
+    EditorDocument& document = editorDocument();
+    const TextEncoding encoding = document.FileEncoding.value_or(LocaleTextCodec::newFileEncoding());
+    document.FileEncoding = EditorTextFile::write(path, text(), encoding);
 }
 
 QString frmEditor::text() const

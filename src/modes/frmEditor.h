@@ -60,6 +60,8 @@ private:
     std::optional<QString> saveCopy();
     // Open's steps from its dialog on.
     void openChosenFile(bool enableSave);
+    // Writes the text in the document's encoding; throws PlatformError.
+    void writeText(const QString& path);
     QString text() const;
     QAction& fileItem(int index) const;
 

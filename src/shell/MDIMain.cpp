@@ -444,7 +444,9 @@ void MDIMain::setModeItemsEnabled(bool enabled)
 void MDIMain::LoadSettings()
 {
     try {
-        applySettings(SettingsFile(settingsPath()).read());
+        const SettingsFields fields = SettingsFile(settingsPath()).read();
+        m_settingsEncoding = fields.encoding;
+        applySettings(fields);
         SettingsLoaded = true;
     } catch (const std::exception&) {
         // What was applied before the fault stays; the window goes to the corner and the file is
@@ -504,7 +506,9 @@ void MDIMain::SaveSettings()
     if (!SettingsLoaded)
         return;
     try {
-        SettingsFile(settingsPath()).write(currentSettings());
+        // The file keeps the encoding it was read in; a new one is written as new files are.
+        const TextEncoding encoding = m_settingsEncoding.value_or(LocaleTextCodec::newFileEncoding());
+        SettingsFile(settingsPath()).write(currentSettings(), encoding);
     } catch (const PlatformError& failure) {
         // Every resize writes the file, so an unwritable file is reported once a run, not at each.
         if (m_settingsWriteFailed)

@@ -2,11 +2,13 @@
 
 #include "CommonDialog.h"
 #include "ImageList.h"
+#include "TextEncoding.h"
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 #include <vector>
 
 class FramePlacement;
@@ -120,4 +122,6 @@ private:
     FramePlacement* m_placement;
     int m_saveSettingsCalls = 0;
     bool m_settingsWriteFailed = false;
+    // The encoding Settings.ini was read in; nothing when it could not be read.
+    std::optional<TextEncoding> m_settingsEncoding;
 };

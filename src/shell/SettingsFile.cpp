@@ -139,9 +139,9 @@ SettingsFields SettingsFile::read() const
     return parse(bytes);
 }
 
-void SettingsFile::write(const SettingsValues& values) const
+void SettingsFile::write(const SettingsValues& values, TextEncoding encoding) const
 {
-    const QByteArray line = format(values);
+    const QByteArray line = format(values, encoding);
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw PlatformError(QStringLiteral("%1: %2").arg(m_path, file.errorString()));
@@ -153,9 +153,11 @@ void SettingsFile::write(const SettingsValues& values) const
 
 SettingsFields SettingsFile::parse(QByteArrayView bytes)
 {
-    const QString text = QString::fromLocal8Bit(bytes);
+    const LocaleTextCodec::DecodedText decoded = LocaleTextCodec::decode(bytes);
+    const QString& text = decoded.text;
     const qsizetype end = text.size();
     SettingsFields result;
+    result.encoding = decoded.encoding;
     qsizetype pos = 0;
     bool atLineStart = true;
     for (QString& field : result.fields) {
@@ -177,12 +179,12 @@ SettingsFields SettingsFile::parse(QByteArrayView bytes)
     return result;
 }
 
-QByteArray SettingsFile::format(const SettingsValues& values)
+QByteArray SettingsFile::format(const SettingsValues& values, TextEncoding encoding)
 {
     const QStringList fields { formatNumber(values.width), formatNumber(values.height), formatNumber(values.left),
         formatNumber(values.top), QString::number(values.textColor), QString::number(values.backColor),
         values.autoSpeech ? QStringLiteral("#TRUE#") : QStringLiteral("#FALSE#") };
-    return (fields.join(u',') + QStringLiteral("\r\n")).toLocal8Bit();
+    return LocaleTextCodec::encode(fields.join(u',') + QStringLiteral("\r\n"), encoding).bytes;
 }
 
 QString SettingsFile::formatNumber(float value)

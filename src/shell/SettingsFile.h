@@ -1,5 +1,8 @@
 #pragma once
 
+#include "LocaleTextCodec.h"
+#include "TextEncoding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -23,10 +26,13 @@ struct SettingsValues {
 struct SettingsFields {
     static constexpr int count = 7;
     std::array<QString, count> fields;
+    // What the file was read in, for writing it back the same way.
+    TextEncoding encoding = TextEncoding::Utf8;
 };
 
 // Reads and writes Settings.ini: one line of seven comma-separated fields ended by CR LF, in the
-// system's 8-bit encoding. Every failure throws PlatformError with a description.
+// encoding the file was read in (LocaleTextCodec; the line itself is ASCII, so only a UTF-8 byte
+// order mark tells one from another). Every failure throws PlatformError with a description.
 class SettingsFile {
 public:
     explicit SettingsFile(QString path);
@@ -35,13 +41,14 @@ public:
 
     // The file's first seven fields; throws when it cannot be opened or has fewer.
     SettingsFields read() const;
-    // Replaces the file's content with the one line of values.
-    void write(const SettingsValues& values) const;
+    // Replaces the file's content with the one line of values in the encoding given.
+    void write(const SettingsValues& values, TextEncoding encoding) const;
 
     // Fields end at a comma or a line end; blanks around a field and empty lines between fields
-    // are ignored, and whatever follows the seventh field is not read.
+    // are ignored, and whatever follows the seventh field is not read. A byte order mark at the
+    // start is no part of the first field.
     static SettingsFields parse(QByteArrayView bytes);
-    static QByteArray format(const SettingsValues& values);
+    static QByteArray format(const SettingsValues& values, TextEncoding encoding);
 
     // Shortest decimal form that reads back as the same number: no exponent, no thousands
     // separator, "." as decimal point, no decimal part for whole values.

@@ -69,6 +69,8 @@ private slots:
     void cleanupTestCase();
     void openBadFile_data();
     void openBadFile();
+    void saveWithoutEditKeepsTheBytes_data();
+    void saveWithoutEditKeepsTheBytes();
 
 private:
     std::unique_ptr<Program> m_program;
@@ -94,10 +96,9 @@ void TestEditorBadFiles::openBadFile_data()
     const QByteArray longText = longTextFile(10 * 1024 * 1024);
     QTest::newRow("10 MB of text") << longText << false << shownText(longText);
     QTest::newRow("binary") << binaryFile() << false << QString();
-    // Not UTF-8: the locale's set cannot read these bytes, so each stands as a replacement mark.
+    // Not UTF-8: read in the 8-bit code page, where each byte is a character of its own.
     QTest::newRow("bytes invalid in the locale's encoding")
-        << QByteArray("caf\xe9 na\xefve \xff end\r\n") << false
-        << QString::fromUtf8("caf\xef\xbf\xbd na\xef\xbf\xbdve \xef\xbf\xbd end\n");
+        << QByteArray("caf\xe9 na\xefve \xff end\r\n") << false << QStringLiteral("caf\u00e9 na\u00efve \u00ff end\n");
     QTest::newRow("vanishes after the dialog") << QByteArray("here a moment ago\r\n") << true << QString();
 }
 
@@ -160,6 +161,51 @@ void TestEditorBadFiles::openBadFile()
     QTest::keyClicks(box, "!");
     QVERIFY(box->toPlainText().endsWith('!'));
     QVERIFY(editorDocument().TextModified);
+    QVERIFY(program.dialogs.unexpected().isEmpty());
+    QVERIFY(program.messages.unexpected().isEmpty());
+}
+
+void TestEditorBadFiles::saveWithoutEditKeepsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("shown");
+    const QString cafe = QStringLiteral("Caf\u00e9 cr\u00e8me \u2026\n");
+    QTest::newRow("Latin-1") << QByteArray("Caf\xe9 cr\xe8me ...\r\n") << QStringLiteral("Caf\u00e9 cr\u00e8me ...\n");
+    QTest::newRow("Windows-1252") << QByteArray("Caf\xe9 cr\xe8me \x85\r\n") << cafe;
+    QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9 cr\xc3\xa8me \xe2\x80\xa6\r\n") << cafe;
+    QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xef\xbb\xbf"
+                                                              "Caf\xc3\xa9 cr\xc3\xa8me \xe2\x80\xa6\r\n")
+                                                << cafe;
+    QTest::newRow("mixed bytes") << QByteArray("Caf\xc3\xa9 cr\xe8me\r\n")
+                                 << QStringLiteral("Caf\u00c3\u00a9 cr\u00e8me\n");
+}
+
+// The user opens a file from the menu and presses Ctrl+S without an edit: the file is unchanged.
+void TestEditorBadFiles::saveWithoutEditKeepsTheBytes()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
+    Program& program = *m_program;
+    MDIMain& main = program.main();
+    QPlainTextEdit* box = program.editor().SayText;
+    const QString path = program.path(QStringLiteral("kept%1.txt").arg(QTest::currentDataTag()).remove(' '));
+    QVERIFY(writeFile(path, content));
+
+    // Unsaved work, answered No: Open enables Save as it does for the user of the report.
+    User::type(box, "work");
+    program.messages.answer(vbNo);
+    program.dialogs.answerFile(path);
+    QVERIFY(User::choose(main.mnuFileItems[1]));
+    QCOMPARE(box->toPlainText(), shown);
+    QCOMPARE(editorDocument().EditorFileName, path);
+    QVERIFY(main.mnuFileItems[2]->isEnabled());
+
+    // Other bytes on disk meanwhile: only the save can bring the file's own bytes back.
+    QVERIFY(writeFile(path, "replaced"));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!editorDocument().TextModified);
+    QCOMPARE(fileBytes(path), content);
     QVERIFY(program.dialogs.unexpected().isEmpty());
     QVERIFY(program.messages.unexpected().isEmpty());
 }

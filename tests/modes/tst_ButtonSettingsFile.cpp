@@ -29,6 +29,9 @@ private slots:
     void phrasesSurviveWritingAndReading();
     void failuresCarryThePathAndReason();
     void failedWriteKeepsTheFile();
+    void encodingsRoundTrip_data();
+    void encodingsRoundTrip();
+    void codePageCannotHoldIsUtf8();
 };
 
 void TestButtonSettingsFile::parse_data()
@@ -62,6 +65,18 @@ void TestButtonSettingsFile::parse_data()
         << QByteArray("\"open\r\nstill open") << QStringList { "open\r\nstill open" };
     QTest::newRow("line end inside quotes")
         << QByteArray("\"two\r\nlines\"\r\nx") << QStringList { "two\r\nlines", "x" };
+    // A writer that does not double quotes writes the phrase " as """: the rows stay in place.
+    QTest::newRow("undoubled quote alone")
+        << QByteArray("\"a\"\r\n\"\"\"\r\n\"c\"\r\n\"d\"\r\n") << QStringList { "a", "\"", "c", "d" };
+    QTest::newRow("undoubled quote alone, LF") << QByteArray("\"\"\"\n\"c\"\n") << QStringList { "\"", "c" };
+    QTest::newRow("undoubled quote alone, before an empty phrase")
+        << QByteArray("\"\"\"\r\n\"\"\r\n\"c\"\r\n") << QStringList { "\"", "", "c" };
+    QTest::newRow("undoubled quote alone, last line") << QByteArray("\"a\"\r\n\"\"\"") << QStringList { "a", "\"" };
+    QTest::newRow("undoubled quote ending a phrase")
+        << QByteArray("\"say \"\"\r\n\"next\"\r\n") << QStringList { "say \"", "next" };
+    // Doubled quotes before a line end inside a phrase that closes properly on a later line.
+    QTest::newRow("doubled quote before a line end inside quotes")
+        << QByteArray("\"\"\"\r\nx\"\r\n\"c\"\r\n") << QStringList { "\"\r\nx", "c" };
 }
 
 void TestButtonSettingsFile::parse()
@@ -83,14 +98,12 @@ void TestButtonSettingsFile::parseStopsAtTheLimit()
     QTemporaryDir folder;
     const QString path = folder.filePath("Buttons.ini");
     QVERIFY(writeFile(path, twelve));
-    QCOMPARE(ButtonSettingsFile(path).read(), ten);
+    QCOMPARE(ButtonSettingsFile(path).read().values, ten);
 }
 
 // A file saved by an editor that marks its encoding reads as the same phrases.
 void TestButtonSettingsFile::byteOrderMarkIsSkipped()
 {
-    if (LocaleTextCodec::encodingName().toUpper() != "UTF-8")
-        QSKIP("the system's encoding is not UTF-8");
     QCOMPARE(ButtonSettingsFile::parse("\xEF\xBB\xBF\"one\"\r\n\"two\"\r\n", 10), QStringList({ "one", "two" }));
     QCOMPARE(ButtonSettingsFile::parse("\xEF\xBB\xBFplain\r\n", 10), QStringList { "plain" });
 }
@@ -105,6 +118,7 @@ void TestButtonSettingsFile::phrasesSurviveWritingAndReading_data()
     QTest::newRow("only quotes") << "\"\"\"";
     QTest::newRow("blanks around") << "  padded\t";
     QTest::newRow("line break") << "two\r\nlines";
+    QTest::newRow("quote before a line break") << "a \"\r\nb\"\n\"";
     QTest::newRow("accents") << QString::fromUtf8("caf\xc3\xa9 cr\xc3\xa8me");
 }
 
@@ -116,9 +130,9 @@ void TestButtonSettingsFile::phrasesSurviveWritingAndReading()
     QStringList phrases = nine("Label1");
     phrases[3] = phrase;
     phrases[8] = phrase;
-    file.write(phrases);
-    QCOMPARE(fileBytes(file.path()), ButtonSettingsFile::format(phrases));
-    QCOMPARE(file.read(), phrases);
+    QCOMPARE(file.write(phrases, TextEncoding::Utf8), TextEncoding::Utf8);
+    QCOMPARE(fileBytes(file.path()), ButtonSettingsFile::format(phrases, TextEncoding::Utf8).bytes);
+    QCOMPARE(file.read().values, phrases);
 }
 
 void TestButtonSettingsFile::failuresCarryThePathAndReason()
@@ -139,7 +153,7 @@ void TestButtonSettingsFile::failuresCarryThePathAndReason()
     QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(huge).read());
 
     const QString inMissingFolder = folder.filePath("no such folder/Buttons.ini");
-    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(inMissingFolder).write(nine("x")));
+    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(inMissingFolder).write(nine("x"), TextEncoding::Utf8));
 }
 
 // A folder in the file's place cannot be replaced; nothing else is touched either.
@@ -148,9 +162,62 @@ void TestButtonSettingsFile::failedWriteKeepsTheFile()
     QTemporaryDir folder;
     const QString path = folder.filePath("Buttons.ini");
     QVERIFY(QDir(folder.path()).mkdir("Buttons.ini"));
-    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(path).write(nine("x")));
+    QVERIFY_THROWS_EXCEPTION(PlatformError, ButtonSettingsFile(path).write(nine("x"), TextEncoding::CodePage));
     QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList { "Buttons.ini" });
+}
+
+Q_DECLARE_METATYPE(TextEncoding)
+
+void TestButtonSettingsFile::encodingsRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<TextEncoding>("encoding");
+    const QByteArray rest = "\"Label1\"\r\n\"Label1\"\r\n\"Label1\"\r\n\"Label1\"\r\n\"Label1\"\r\n\"Label1\"\r\n"
+                            "\"Label1\"\r\n\"x\"\r\n";
+    const QString cafe = QStringLiteral("Caf\u00e9 cr\u00e8me");
+    QTest::newRow("Latin-1") << "\"Caf\xe9 cr\xe8me\"\r\n" + rest << cafe << TextEncoding::CodePage;
+    QTest::newRow("Windows-1252") << "\"\x93\x80 5\x94 \x81\x8d\x8f\x90\x9d\"\r\n" + rest
+                                  << QStringLiteral("\u201c\u20ac 5\u201d \u0081\u008d\u008f\u0090\u009d")
+                                  << TextEncoding::CodePage;
+    QTest::newRow("UTF-8") << "\"Caf\xc3\xa9 cr\xc3\xa8me\"\r\n" + rest << cafe << TextEncoding::Utf8;
+    QTest::newRow("UTF-8 with byte order mark")
+        << "\xef\xbb\xbf\"Caf\xc3\xa9 cr\xc3\xa8me\"\r\n" + rest << cafe << TextEncoding::Utf8WithBom;
+    QTest::newRow("mixed bytes") << "\"Caf\xc3\xa9 cr\xe8me\"\r\n" + rest
+                                 << QStringLiteral("Caf\u00c3\u00a9 cr\u00e8me") << TextEncoding::CodePage;
+}
+
+// Read and written again, the file is the same bytes.
+void TestButtonSettingsFile::encodingsRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, first);
+    QFETCH(TextEncoding, encoding);
+    QTemporaryDir folder;
+    const ButtonSettingsFile file(folder.filePath("Buttons.ini"));
+    QVERIFY(writeFile(file.path(), bytes));
+    const ButtonSettingsFile::Contents contents = file.read();
+    QCOMPARE(contents.values.size(), ButtonSettingsFile::phraseCount);
+    QCOMPARE(contents.values.first(), first);
+    QCOMPARE(contents.values.last(), QString("x"));
+    QCOMPARE(contents.encoding, encoding);
+    QCOMPARE(file.write(contents.values, contents.encoding), encoding);
+    QCOMPARE(fileBytes(file.path()), bytes);
+}
+
+// A phrase the code page has no byte for is not replaced: the file is written as UTF-8.
+void TestButtonSettingsFile::codePageCannotHoldIsUtf8()
+{
+    QTemporaryDir folder;
+    const ButtonSettingsFile file(folder.filePath("Buttons.ini"));
+    QStringList phrases = nine("caf\u00e9");
+    phrases[2] = QStringLiteral("\u2192 \u65e5\u672c");
+    QCOMPARE(file.write(phrases, TextEncoding::CodePage), TextEncoding::Utf8);
+    QVERIFY(fileBytes(file.path()).startsWith("\"caf\xc3\xa9\"\r\n"));
+    const ButtonSettingsFile::Contents contents = file.read();
+    QCOMPARE(contents.values, phrases);
+    QCOMPARE(contents.encoding, TextEncoding::Utf8);
 }
 
 QTEST_GUILESS_MAIN(TestButtonSettingsFile)

@@ -60,6 +60,8 @@ private slots:
     void unwritableFileKeepsTheCaption();
     void playPassesTheCaption_data();
     void playPassesTheCaption();
+    void encodingSurvivesRecording_data();
+    void encodingSurvivesRecording();
 
 private:
     QStringList captions() const;
@@ -168,6 +170,19 @@ void TestFrmButtons::loading_data()
     cut[4] = "say ";
     QTest::newRow("single inner quote") << true << single << cut << single;
 
+    // The phrase " from a writer that does not double quotes takes one row, not two.
+    const QByteArray undoubled = quotedLines(designCaptions()).replace(40, 10, "\"\"\"\r\n");
+    QStringList quoteAlone = designCaptions();
+    quoteAlone[4] = "\"";
+    QTest::newRow("undoubled quote alone keeps the rows") << true << undoubled << quoteAlone << undoubled;
+
+    // A file with too many phrases is cut back in the encoding it was read in.
+    QStringList latin1Rows = rowNames(0, 12);
+    latin1Rows[0] = QStringLiteral("caf\u00e9");
+    QTest::newRow("twelve Latin-1 lines cut to nine")
+        << true << QByteArray("\"caf\xe9\"\r\n") + quotedLines(rowNames(1, 11)) << latin1Rows.mid(0, 9)
+        << QByteArray("\"caf\xe9\"\r\n") + quotedLines(rowNames(1, 8));
+
     const QByteArray tenOnOneLine = "a,b,c,d,e,f,g,h,i,j\r\n";
     QTest::newRow("ten values on one line")
         << true << tenOnOneLine << QStringList { "a", "b", "c", "d", "e", "f", "g", "h", "i" }
@@ -237,6 +252,38 @@ void TestFrmButtons::recording()
 
     WindowRegistry::destroyAll();
     QCOMPARE(captions(), expected);
+}
+
+void TestFrmButtons::encodingSurvivesRecording_data()
+{
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Latin-1") << QByteArray("\"Caf\xe9 cr\xe8me\"\r\n") << QStringLiteral("Caf\u00e9 cr\u00e8me");
+    QTest::newRow("Windows-1252") << QByteArray("\"\x93\x80\x94 \x81\x9d\"\r\n")
+                                  << QStringLiteral("\u201c\u20ac\u201d \u0081\u009d");
+    QTest::newRow("UTF-8") << QByteArray("\"Caf\xc3\xa9 cr\xc3\xa8me\"\r\n") << QStringLiteral("Caf\u00e9 cr\u00e8me");
+    QTest::newRow("UTF-8 with byte order mark")
+        << QByteArray("\xef\xbb\xbf\"Caf\xc3\xa9 cr\xc3\xa8me\"\r\n") << QStringLiteral("Caf\u00e9 cr\u00e8me");
+    QTest::newRow("mixed bytes") << QByteArray("\"Caf\xc3\xa9 cr\xe8me\"\r\n")
+                                 << QStringLiteral("Caf\u00c3\u00a9 cr\u00e8me");
+}
+
+// The page shows the phrases as they were meant, and recording another phrase rewrites the
+// file in its own encoding: every other byte stays as it was.
+void TestFrmButtons::encodingSurvivesRecording()
+{
+    QFETCH(QByteArray, firstLine);
+    QFETCH(QString, caption);
+    const QByteArray before = firstLine + quotedLines(rowNames(1, 8));
+    QVERIFY(writeFile(iniPath(), before));
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    QCOMPARE(page.lblButton[0]->text(), caption);
+    QCOMPARE(fileBytes(iniPath()), before);
+
+    m_messages->answerInput(QStringLiteral("new phrase"));
+    QTest::mouseClick(page.cmdrecord[8], Qt::LeftButton);
+    QCOMPARE(fileBytes(iniPath()), QByteArray(before).replace("\"row 8\"", "\"new phrase\""));
+    QVERIFY(m_messages->messages().empty());
 }
 
 void TestFrmButtons::unwritableFileKeepsTheCaption()

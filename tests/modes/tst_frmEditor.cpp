@@ -1,4 +1,5 @@
 #include "EditorDocument.h"
+#include "EightBitCodePage.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PdfPages.h"
@@ -87,6 +88,8 @@ Picture analyse(const QImage& image)
 
 } // namespace
 
+Q_DECLARE_METATYPE(TextEncoding)
+
 class TestFrmEditor : public QObject {
     Q_OBJECT
 private slots:
@@ -106,6 +109,9 @@ private slots:
     void fileOperations();
     void fileBytes_data();
     void fileBytes();
+    void savingKeepsTheBytes_data();
+    void savingKeepsTheBytes();
+    void newDocumentIsWrittenAsNewFiles();
     void print_data();
     void print();
 
@@ -467,19 +473,23 @@ void TestFrmEditor::fileBytes_data()
     QTest::addRow("C locale, ends with a line end")
         << QByteArray("C") << QStringLiteral("one\n") << QByteArray("one\r\n") << QStringLiteral("one\n");
     QTest::addRow("C locale, empty") << QByteArray("C") << QString() << QByteArray("\r\n") << QStringLiteral("\n");
-    // Every byte but the line ends is one character there, and comes back as it was.
-    QString everyCharacter;
+    // Every byte but the line ends is one character of Windows-1252 there, and comes back as it was.
     QByteArray everyByte;
     for (int code = 1; code < 256; ++code) {
-        if (code != '\r' && code != '\n') {
-            everyCharacter += QChar(code);
+        if (code != '\r' && code != '\n')
             everyByte += char(code);
-        }
     }
+    const QString everyCharacter = EightBitCodePage::windows1252().decode(everyByte);
     QTest::addRow("C locale, every byte") << QByteArray("C") << everyCharacter << everyByte + "\r\n"
                                           << everyCharacter + u'\n';
-    QTest::addRow("C locale, beyond Latin-1")
-        << QByteArray("C") << QStringLiteral("\u20ac5") << QByteArray("?5\r\n") << QStringLiteral("?5\n");
+    QTest::addRow("C locale, euro of Windows-1252") << QByteArray("C") << QStringLiteral("\u20ac5")
+                                                    << QByteArray("\x80"
+                                                                  "5\r\n")
+                                                    << QStringLiteral("\u20ac5\n");
+    // Nothing is replaced by '?': a text the code page cannot hold is written as UTF-8.
+    QTest::addRow("C locale, beyond Windows-1252")
+        << QByteArray("C") << QStringLiteral("\u2192 \u00e9") << QByteArray("\xe2\x86\x92 \xc3\xa9\r\n")
+        << QStringLiteral("\u2192 \u00e9\n");
     QTest::addRow("UTF-8 locale") << QByteArray("C.UTF-8") << accented
                                   << QByteArray("Zeile eins\r\nZweite: \xc3\xa9 \xc3\x9f\r\n") << accented + u'\n';
 }
@@ -504,6 +514,103 @@ void TestFrmEditor::fileBytes()
     QCOMPARE(TextDocumentMirror::plainText(*m_editor->SayText->document()), reopened);
     m_editor->SaveFile();
     QCOMPARE(contentOf(file), bytes);
+}
+
+void TestFrmEditor::savingKeepsTheBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("typed"); // added at the end before saving
+    QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<TextEncoding>("encoding");
+    const QString cafe = QStringLiteral("Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e\nna\u00efve\n");
+    const QByteArray latin1 = "Caf\xe9 cr\xe8me br\xfbl\xe9\x65\r\nna\xefve\r\n";
+    const QByteArray utf8 = "Caf\xc3\xa9 cr\xc3\xa8me br\xc3\xbbl\xc3\xa9\x65\r\nna\xc3\xafve\r\n";
+    const QByteArray bom = "\xef\xbb\xbf";
+    QTest::addRow("Latin-1") << latin1 << cafe << "" << latin1 << TextEncoding::CodePage;
+    const QByteArray windows1252 = "\x93"
+                                   "Caf\xe9\x94 \x80 5 \x85 \x8a\x9a\x9f \x81\x8d\x8f\x90\x9d\r\n";
+    QTest::addRow("Windows-1252")
+        << windows1252
+        << QStringLiteral("\u201cCaf\u00e9\u201d \u20ac 5 \u2026 \u0160\u0161\u0178 \u0081\u008d\u008f\u0090\u009d\n")
+        << "" << windows1252 << TextEncoding::CodePage;
+    QTest::addRow("UTF-8") << utf8 << cafe << "" << utf8 << TextEncoding::Utf8;
+    QTest::addRow("UTF-8 with byte order mark") << bom + utf8 << cafe << "" << bom + utf8 << TextEncoding::Utf8WithBom;
+    const QByteArray mixed = "Caf\xc3\xa9 cr\xe8me\r\n";
+    QTest::addRow("mixed bytes") << mixed << QStringLiteral("Caf\u00c3\u00a9 cr\u00e8me\n") << "" << mixed
+                                 << TextEncoding::CodePage;
+    QByteArray everyByte;
+    for (int code = 1; code < 256; ++code) {
+        if (code != '\r' && code != '\n')
+            everyByte += char(code);
+    }
+    everyByte += "\r\n";
+    QTest::addRow("every byte") << everyByte << EightBitCodePage::windows1252().decode(everyByte).remove(u'\r') << ""
+                                << everyByte << TextEncoding::CodePage;
+    QTest::addRow("Latin-1, typed in the code page")
+        << latin1 << cafe << QStringLiteral("\u00e0 \u20ac") << latin1 + "\xe0 \x80\r\n"
+        << TextEncoding::CodePage;
+    QTest::addRow("Latin-1, typed beyond the code page")
+        << latin1 << cafe << QStringLiteral("\u2192") << utf8 + "\xe2\x86\x92\r\n"
+        << TextEncoding::Utf8;
+    QTest::addRow("UTF-8 with byte order mark, typed")
+        << bom + utf8 << cafe << QStringLiteral("\u00e0") << bom + utf8 + "\xc3\xa0\r\n"
+        << TextEncoding::Utf8WithBom;
+}
+
+// Opened with the dialog, shown as the characters it holds, saved without a question: the file
+// is the same bytes (or, after an edit, the bytes of the edited text in the same encoding). Save
+// As to another name writes the same bytes there.
+void TestFrmEditor::savingKeepsTheBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, shown);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
+    QFETCH(TextEncoding, encoding);
+    const QString file = path(QStringLiteral("opened.txt"));
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    QCOMPARE(written.write(bytes), bytes.size());
+    written.close();
+
+    m_dialogs->answerFile(file);
+    m_editor->OpenFile();
+    QCOMPARE(TextDocumentMirror::plainText(*m_editor->SayText->document()), shown);
+    QCOMPARE(editorDocument().EditorFileName, file);
+    m_editor->SayText->moveCursor(QTextCursor::End);
+    m_editor->SayText->insertPlainText(typed);
+    m_editor->SaveFile();
+    QCOMPARE(contentOf(file), saved);
+    QCOMPARE(editorDocument().FileEncoding, std::optional<TextEncoding>(encoding));
+
+    const QString copy = path(QStringLiteral("copy.txt"));
+    m_dialogs->answerFile(copy);
+    m_editor->SaveAsFile();
+    QCOMPARE(contentOf(copy), saved);
+    QCOMPARE(contentOf(file), saved);
+}
+
+// New forgets the encoding of the file before: the new text is written as new files are.
+void TestFrmEditor::newDocumentIsWrittenAsNewFiles()
+{
+    const CharacterLocale characters("C.UTF-8");
+    const QString latin1 = path(QStringLiteral("latin1.txt"));
+    QFile written(latin1);
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    written.write("caf\xe9\r\n");
+    written.close();
+    m_dialogs->answerFile(latin1);
+    m_editor->OpenFile();
+    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("caf\u00e9\n"));
+
+    m_editor->NewFile();
+    m_editor->SayText->insertPlainText(QStringLiteral("th\u00e9"));
+    const QString fresh = path(QStringLiteral("new.txt"));
+    m_dialogs->answerFile(fresh);
+    m_editor->SaveFile();
+    QCOMPARE(contentOf(fresh), QByteArray("th\xc3\xa9\r\n"));
+    QCOMPARE(contentOf(latin1), QByteArray("caf\xe9\r\n"));
 }
 
 void TestFrmEditor::print_data()

@@ -20,6 +20,8 @@ private slots:
     void writesTheExactLine();
     void readsAndWritesFiles();
     void unreadableAndUnwritable();
+    void encodingsRoundTrip_data();
+    void encodingsRoundTrip();
 };
 
 void TestSettingsFile::parsesFields_data()
@@ -162,9 +164,11 @@ void TestSettingsFile::writesNumbersShortest()
 void TestSettingsFile::writesTheExactLine()
 {
     SettingsValues values { 9735, 8600, 1200, 900, 0, 16777215, true };
-    QCOMPARE(SettingsFile::format(values), QByteArray("9735,8600,1200,900,0,16777215,#TRUE#\r\n"));
+    QCOMPARE(
+        SettingsFile::format(values, TextEncoding::CodePage), QByteArray("9735,8600,1200,900,0,16777215,#TRUE#\r\n"));
     values = { 8400, 9735, -60, 0.5f, -2147483643, std::numeric_limits<int>::min(), false };
-    QCOMPARE(SettingsFile::format(values), QByteArray("8400,9735,-60,0.5,-2147483643,-2147483648,#FALSE#\r\n"));
+    QCOMPARE(SettingsFile::format(values, TextEncoding::Utf8),
+        QByteArray("8400,9735,-60,0.5,-2147483643,-2147483648,#FALSE#\r\n"));
 }
 
 void TestSettingsFile::readsAndWritesFiles()
@@ -176,7 +180,7 @@ void TestSettingsFile::readsAndWritesFiles()
         QVERIFY(longer.open(QIODevice::WriteOnly));
         longer.write("a much longer earlier content of the settings file, all of it to be replaced\r\n");
     }
-    file.write({ 10500, 9000, 150, 300, 255, -2147483633, false });
+    file.write({ 10500, 9000, 150, 300, 255, -2147483633, false }, TextEncoding::Utf8);
     QFile written(file.path());
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray("10500,9000,150,300,255,-2147483633,#FALSE#\r\n"));
@@ -195,11 +199,45 @@ void TestSettingsFile::unreadableAndUnwritable()
     QVERIFY(QDir().mkdir(blocked));
     QVERIFY_THROWS_EXCEPTION(PlatformError, SettingsFile(blocked).read());
     try {
-        SettingsFile(blocked).write({ 1, 2, 3, 4, 5, 6, true });
+        SettingsFile(blocked).write({ 1, 2, 3, 4, 5, 6, true }, TextEncoding::CodePage);
         QFAIL("wrote over a folder");
     } catch (const PlatformError& failure) {
         QVERIFY(failure.description().contains(blocked));
     }
+}
+
+Q_DECLARE_METATYPE(TextEncoding)
+
+void TestSettingsFile::encodingsRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<TextEncoding>("encoding");
+    QTest::newRow("ASCII") << QByteArray("9735,8600,1200,900,0,16777215,#TRUE#\r\n") << TextEncoding::Utf8;
+    QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xef\xbb\xbf"
+                                                              "9735,8600,1200,900,0,16777215,#TRUE#\r\n")
+                                                << TextEncoding::Utf8WithBom;
+}
+
+// The line the program writes is ASCII; a byte order mark at the start is read past and kept.
+void TestSettingsFile::encodingsRoundTrip()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(TextEncoding, encoding);
+    QTemporaryDir folder;
+    const SettingsFile file(folder.filePath("Settings.ini"));
+    {
+        QFile initial(file.path());
+        QVERIFY(initial.open(QIODevice::WriteOnly));
+        initial.write(bytes);
+    }
+    const SettingsFields read = file.read();
+    QCOMPARE(read.encoding, encoding);
+    QCOMPARE(SettingsFile::toSingle(read.fields[0]), 9735.0f);
+    QCOMPARE(SettingsFile::toTruth(read.fields[6]), true);
+    file.write({ 9735, 8600, 1200, 900, 0, 16777215, true }, read.encoding);
+    QFile written(file.path());
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
