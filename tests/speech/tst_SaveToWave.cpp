@@ -302,8 +302,9 @@ private slots:
             QStringList({ "Save to .wav file",
                 "Markup read as text: Markup error at character 57: unexpected '/' in <https:>" }));
         QCOMPARE(words.join(QLatin1Char('|')),
-            QStringLiteral("Copyright|C|2007|Free|Software|Foundation|Inc|<https://fsf.org/>|Everyone|is|permitted|to|"
-                           "copy|and|distribute|verbatim|copies|of|this|license|document|but|changing|it|is|not|allowed"));
+            QStringLiteral(
+                "Copyright|C|2007|Free|Software|Foundation|Inc|<https://fsf.org/>|Everyone|is|permitted|to|"
+                "copy|and|distribute|verbatim|copies|of|this|license|document|but|changing|it|is|not|allowed"));
         const Wave wave = readWave(file);
         QVERIFY(wave.readable);
         QCOMPARE(wave.info.samplerate, 22050);
@@ -396,7 +397,8 @@ private slots:
         QCOMPARE(QFileInfo(file).size(), 44 + wave.info.frames * 2);
         QCOMPARE(QFile::permissions(file), permissions);
         QCOMPARE(QFileInfo(link).isSymLink(), throughLink);
-        QCOMPARE(everyFile(dir->path()), throughLink ? QStringList({ "link.wav", "take.wav" }) : QStringList { "take.wav" });
+        QCOMPARE(
+            everyFile(dir->path()), throughLink ? QStringList({ "link.wav", "take.wav" }) : QStringList { "take.wav" });
     }
 
     void recordingWhilePausedFinishes()

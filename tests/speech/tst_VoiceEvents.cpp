@@ -455,11 +455,11 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("web address")
-            << QStringLiteral("Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.")
-            << QStringList { "Free", "Software", "Foundation", "Inc", "<https://fsf.org/>", "Everyone", "is",
-                   "permitted", "to", "copy" }
-            << QStringLiteral("Markup error at character 38: unexpected '/' in <https:>");
+        QTest::newRow("web address") << QStringLiteral(
+            "Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.")
+                                     << QStringList { "Free", "Software", "Foundation", "Inc", "<https://fsf.org/>",
+                                            "Everyone", "is", "permitted", "to", "copy" }
+                                     << QStringLiteral("Markup error at character 38: unexpected '/' in <https:>");
         QTest::newRow("mail header") << QStringLiteral("From: Ada <ada@example.org>")
                                      << QStringList { "From", "Ada", "<ada@example.org>" }
                                      << QStringLiteral("Markup error at character 14: unexpected '@' in <ada>");

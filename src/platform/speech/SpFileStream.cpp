@@ -29,7 +29,7 @@ PlatformError cannotCreate(const QString& fileName, int error)
 // A symbolic link is followed, so that the finished file replaces the file it names, not the link.
 QByteArray targetOf(const QByteArray& path)
 {
-    struct stat link {};
+    struct stat link { };
     char resolved[PATH_MAX];
     if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode) && ::realpath(path.constData(), resolved))
         return QByteArray(resolved);
@@ -81,7 +81,7 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
     if (m_file)
         throw PlatformError(QStringLiteral("The file stream is already open."));
     const QByteArray target = targetOf(fileName.toLocal8Bit());
-    struct stat existing {};
+    struct stat existing { };
     const bool exists = ::stat(target.constData(), &existing) == 0;
     int fd = -1;
     QByteArray part;

@@ -310,7 +310,8 @@ private slots:
             u"at character 10: msec=\"abc\" in <silence> is not a whole number"_s);
         row("end tag closing nothing", u"<emph>a</emph></b> c"_s, u"[<emph>a</emph></b> c]"_s,
             u"</b> has no open element to close"_s);
-        row("web page fragment", u"<p>Hello <b>world</p>"_s, u"[<p>Hello <b>world</p>]"_s, u"</p> does not close <b>"_s);
+        row("web page fragment", u"<p>Hello <b>world</p>"_s, u"[<p>Hello <b>world</p>]"_s,
+            u"</p> does not close <b>"_s);
         row("unterminated comment", u"a <emph>b</emph> <!-- c"_s, u"[a <emph>b</emph> <!-- c]"_s,
             u"a comment <!-- is not terminated"_s);
         row("well formed", u"<emph>a</emph> &amp; <foo>b</foo>"_s, u"[a] [ ] [&amp;]=& [ ] [b]"_s, QString());
@@ -336,7 +337,8 @@ private slots:
     {
         // The skipped tag leaves the state of its surroundings; the text read plain keeps the initial one.
         const QString skipped = u"<rate speed=\"2\">a<rate speed=\"x\">b</rate>c</rate>"_s;
-        QCOMPARE(renderStates(skipped, MarkupReader::readForgiving(skipped, true).document), u"a:rate+2 | b:rate+2 | c:rate+2"_s);
+        QCOMPARE(renderStates(skipped, MarkupReader::readForgiving(skipped, true).document),
+            u"a:rate+2 | b:rate+2 | c:rate+2"_s);
         MarkupState initial;
         initial.volume = 50;
         const MarkupReading plain = MarkupReader::readForgiving(u"<rate speed=\"2\"/>a</b>"_s, true, initial);

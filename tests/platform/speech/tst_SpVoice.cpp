@@ -130,8 +130,8 @@ private slots:
                                 << QStringList { "Hello", "big", "world", "&amp;", "AT&amp;T", "friends" };
         QTest::newRow("stray angle") << QStringLiteral("if a < b then c.") << int(SVSFIsXML)
                                      << QStringList { "if", "a", "<", "b", "then", "c" };
-        QTest::newRow("outside the basic plane") << QStringLiteral("Smile 😀 again") << int(SVSFIsNotXML)
-                                                 << QStringList { "Smile", "😀", "again" };
+        QTest::newRow("outside the basic plane")
+            << QStringLiteral("Smile 😀 again") << int(SVSFIsNotXML) << QStringList { "Smile", "😀", "again" };
         QTest::newRow("two sentences") << QStringLiteral("One two. Three four? Five.") << int(SVSFIsNotXML)
                                        << QStringList { "One", "two", "Three", "four", "Five" };
     }
@@ -161,12 +161,12 @@ private slots:
         QTest::addColumn<QStringList>("words");
         QTest::addColumn<QString>("without");
         QTest::addColumn<QString>("problem");
-        QTest::newRow("web address")
-            << QStringLiteral("Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.")
-            << QStringList { "Free", "Software", "Foundation", "Inc", "<https://fsf.org/>", "Everyone", "is",
-                   "permitted", "to", "copy" }
-            << QStringLiteral("Free Software Foundation, Inc. Everyone is permitted to copy.")
-            << QStringLiteral("Markup error at character 38: unexpected '/' in <https:>");
+        QTest::newRow("web address") << QStringLiteral(
+            "Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.")
+                                     << QStringList { "Free", "Software", "Foundation", "Inc", "<https://fsf.org/>",
+                                            "Everyone", "is", "permitted", "to", "copy" }
+                                     << QStringLiteral("Free Software Foundation, Inc. Everyone is permitted to copy.")
+                                     << QStringLiteral("Markup error at character 38: unexpected '/' in <https:>");
         QTest::newRow("mail header") << QStringLiteral("From: Ada <ada@example.org>\nSubject: Hello.")
                                      << QStringList { "From", "Ada", "<ada@example.org>", "Subject", "Hello" }
                                      << QStringLiteral("From: Ada\nSubject: Hello.")
@@ -341,7 +341,9 @@ private slots:
         speakToFile(QStringLiteral("<rate speed=\"2\">x</emph>"), SVSFIsXML);
         QVERIFY(m_voice->TakeMarkupError().contains(QStringLiteral("</emph> does not close <rate>")));
         QVERIFY(!description([&] { m_voice->Skip(QStringLiteral("Word"), 1); }).isEmpty());
-        QVERIFY(!description([&] { m_voice->setVoice(SpObjectToken(QStringLiteral("bogus"), QStringLiteral("Bogus"))); }).isEmpty());
+        QVERIFY(!description([&] {
+            m_voice->setVoice(SpObjectToken(QStringLiteral("bogus"), QStringLiteral("Bogus")));
+        }).isEmpty());
         QVERIFY(!description([&] { m_voice->Speak(QString(), SVSFlagsAsync); }).isEmpty());
         auto stream = m_voice->AudioOutputStream();
         stream->Format().setType(40);
