@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to MarkupReader and checks the document's invariants. A PlatformError is
-// an expected outcome for malformed markup; any other failure aborts.
+// an expected outcome for malformed markup in the strict reading, never in the forgiving one; any
+// other failure aborts.
 #include "MarkupReader.h"
 #include "PlatformError.h"
 
@@ -23,6 +24,17 @@ bool splitsPair(const QString& text, qsizetype at)
     return at > 0 && at < text.size() && text[at - 1].isHighSurrogate() && text[at].isLowSurrogate();
 }
 
+void checkItems(const QString& text, const MarkupDocument& doc);
+
+// The forgiving reading never throws, keeps the document's invariants, and reports a problem
+// exactly when the strict reading faults.
+void checkForgiving(const QString& text, bool strictFaulted)
+{
+    const MarkupReading reading = MarkupReader::readForgiving(text, true);
+    require(reading.problem.isEmpty() != strictFaulted, "forgiven problem disagrees with the strict fault");
+    checkItems(text, reading.document);
+}
+
 void check(const QString& text)
 {
     MarkupDocument doc;
@@ -30,8 +42,21 @@ void check(const QString& text)
         doc = MarkupReader::read(text, true);
     } catch (const PlatformError& e) {
         require(!e.description().isEmpty(), "fault without a description");
+        checkForgiving(text, true);
         return;
     }
+    checkForgiving(text, false);
+    checkItems(text, doc);
+    // Reading again from the final state must behave the same way for the spans.
+    const MarkupDocument again = MarkupReader::read(text, true, doc.finalState);
+    require(again.items.size() == doc.items.size(), "result depends on the initial state's shape");
+
+    const MarkupDocument plain = MarkupReader::read(text, false);
+    require(plain.items.size() == (text.isEmpty() ? 0u : 1u), "plain text is not one item");
+}
+
+void checkItems(const QString& text, const MarkupDocument& doc)
+{
     qsizetype previousBegin = 0;
     qsizetype textEnd = 0; // end of the last text item spoken as it stands
     for (const MarkupItem& item : doc.items) {
@@ -48,12 +73,6 @@ void check(const QString& text)
     }
     for (size_t i = 1; i < doc.states.size(); ++i)
         require(!(doc.states[i] == doc.states[i - 1]), "identical consecutive states");
-    // Reading again from the final state must behave the same way for the spans.
-    const MarkupDocument again = MarkupReader::read(text, true, doc.finalState);
-    require(again.items.size() == doc.items.size(), "result depends on the initial state's shape");
-
-    const MarkupDocument plain = MarkupReader::read(text, false);
-    require(plain.items.size() == (text.isEmpty() ? 0u : 1u), "plain text is not one item");
 }
 
 } // namespace

@@ -497,11 +497,21 @@ void frmConsole::SetSpeakState(bool speaking, bool paused)
     IsPaused = paused;
 }
 
+// Markup the voice could not read was spoken as text: the speech goes on, the log says why the
+// tags in it were heard.
+void frmConsole::reportMarkupReadAsText()
+{
+    if (const QString problem = voice().TakeMarkupError(); !problem.isEmpty())
+        AppendLogText(QStringLiteral("Markup read as text: "), problem);
+}
+
 // Speaking while paused in the middle of speech continues it instead of starting over.
 void frmConsole::speak(const QString& text)
 {
-    if (!(IsPaused && IsSpeaking))
+    if (!(IsPaused && IsSpeaking)) {
         voice().Speak(text, SpeakFlags);
+        reportMarkupReadAsText();
+    }
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
@@ -865,7 +875,11 @@ void frmConsole::SaveToWave(const QString& savetext)
             SetSpeakState(IsSpeaking, false);
         }
         voice().Speak(savetext, SpeakFlags);
+        reportMarkupReadAsText();
         voice().WaitUntilDone(-1);
+        // A text the synthesiser could not finish is a failed recording, not a short one.
+        if (const QString cut = stream->cutShort(); !cut.isEmpty())
+            throw PlatformError(cut);
         restoreOutputAfter(stream);
         redirected = false;
         stream->Close();

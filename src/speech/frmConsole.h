@@ -86,6 +86,7 @@ public:
 
     // Speaks savetext into a wave file that the user chooses, in the format selected in FormatCB,
     // and returns when the file is complete; the voice then speaks to the selected output again.
+    // A recording that fails creates no file and leaves a file of that name as it was.
     void SaveToWave(const QString& savetext);
 
     std::unique_ptr<SpVoice> Voice;
@@ -135,6 +136,7 @@ private:
     SpVoice& voice() const;
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
+    void reportMarkupReadAsText();
     void restoreSpeakFlags();
     void connectVoice();
     void showFace(const QVariant& overlay);

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
@@ -118,6 +119,9 @@ void TestWaveFileLimit::recordingBeyondTheFileSizeLimit()
     QVERIFY(child.value("played.words").toInt() >= 5);
     QCOMPARE(child.value("played.failures"), QString("0"));
     QVERIFY(QFileInfo(wave).size() <= sizeLimit);
+    // The failed recording created no file, not even its temporary one beside the name.
+    QVERIFY(!QFileInfo::exists(wave));
+    QCOMPARE(QDir(folder.path()).entryList({ "*limited.wav*" }, QDir::Files | QDir::Hidden), QStringList());
 }
 
 int main(int argc, char** argv)

@@ -13,7 +13,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <sndfile.h>
+#include <unistd.h>
 
 namespace {
 const QString sentence = QStringLiteral("Recording this sentence into a wave file.");
@@ -37,6 +39,46 @@ Wave readWave(const QString& path)
     for (const short sample : samples)
         wave.loudest = std::max<qint64>(wave.loudest, std::abs(int(sample)));
     return wave;
+}
+
+// The synthesiser helpers this process started, found by their parent and name.
+QList<pid_t> synthesiserHelpers()
+{
+    QList<pid_t> found;
+    const QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        const pid_t pid = entry.toInt(&isNumber);
+        QFile stat(proc.filePath(entry + QStringLiteral("/stat")));
+        if (!isNumber || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state parent ...", where the name may itself hold blanks and parentheses.
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('(');
+        const qsizetype close = line.lastIndexOf(')');
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (line.mid(open + 1, close - open - 1) == "parlora-synth" && rest.value(1).toInt() == ::getpid())
+            found << pid;
+    }
+    return found;
+}
+
+// Every file in the folder, hidden ones (a temporary file left behind) included.
+QStringList everyFile(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 } // namespace
 
@@ -235,6 +277,129 @@ private slots:
         QVERIFY(messages->messages().empty());
         c->chkSpFlagIsFilename->click();
         speakersWorkAgain(6);
+    }
+
+    // The licence's opening as pasted: the web address in angle brackets is no markup. The whole
+    // text goes into the file, and the log tells once that its markup was read as text.
+    void recordsPastedTextWithAnAddress()
+    {
+        const QString text = QStringLiteral(
+            "Copyright (C) 2007 Free Software Foundation, Inc. <https://fsf.org/>\n"
+            "Everyone is permitted to copy and distribute verbatim copies of this license document, but "
+            "changing it is not allowed.");
+        QCOMPARE(c->SpeakFlags, 11);
+        QStringList words;
+        QObject context;
+        connect(c->Voice.get(), &SpVoice::Word, &context,
+            [&](int, const QVariant&, int position, int length) { words << text.mid(position, length); });
+        const QString file = path(QStringLiteral("gpl.wav"));
+        dialogs->answerFile(file);
+        c->SaveToWave(text);
+
+        QCOMPARE(messages->messages().size(), size_t(1));
+        QCOMPARE(messages->messages()[0].text, QStringLiteral("WAV file successfully written!"));
+        QCOMPARE(log(),
+            QStringList({ "Save to .wav file",
+                "Markup read as text: Markup error at character 57: unexpected '/' in <https:>" }));
+        QCOMPARE(words.join(QLatin1Char('|')),
+            QStringLiteral(
+                "Copyright|C|2007|Free|Software|Foundation|Inc|<https://fsf.org/>|Everyone|is|permitted|to|"
+                "copy|and|distribute|verbatim|copies|of|this|license|document|but|changing|it|is|not|allowed"));
+        const Wave wave = readWave(file);
+        QVERIFY(wave.readable);
+        QCOMPARE(wave.info.samplerate, 22050);
+        const double seconds = double(wave.info.frames) / wave.info.samplerate;
+        // About a third of a second a word, and the address takes several.
+        QVERIFY2(seconds > 0.3 * words.size() && seconds < 1.5 * words.size(), qPrintable(QString::number(seconds)));
+        QVERIFY(wave.loudest > 2000);
+        QCOMPARE(everyFile(dir->path()), QStringList { "gpl.wav" });
+    }
+
+    // A recording that fails creates no file, and a file of that name stays as it was: the
+    // speech goes into a temporary file beside it that takes the name only at the end.
+    void failedRecordingLeavesNoFile_data()
+    {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("text file missing, new name") << QStringLiteral("text file missing") << false;
+        QTest::newRow("text file missing, file there") << QStringLiteral("text file missing") << true;
+        QTest::newRow("synthesiser gone, new name") << QStringLiteral("synthesiser gone") << false;
+        QTest::newRow("synthesiser gone, file there") << QStringLiteral("synthesiser gone") << true;
+    }
+
+    void failedRecordingLeavesNoFile()
+    {
+        QFETCH(QString, cause);
+        QFETCH(bool, existing);
+        const QString file = path(QStringLiteral("take.wav"));
+        const QByteArray old("the user's own file, not to be lost");
+        if (existing) {
+            QVERIFY(writeFile(file, old));
+            QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        }
+        const QFile::Permissions permissions = QFile::permissions(file);
+        QString text = sentence;
+        if (cause == QLatin1String("text file missing")) {
+            c->chkSpFlagIsFilename->click();
+            text = path(QStringLiteral("missing.txt"));
+        } else {
+            // The helper starts with the voice; killed, it fails the next text it is given.
+            const QList<pid_t> helpers = synthesiserHelpers();
+            QVERIFY(!helpers.isEmpty());
+            for (const pid_t helper : helpers)
+                QCOMPARE(::kill(helper, SIGKILL), 0);
+        }
+        dialogs->answerFile(file);
+        c->SaveToWave(text);
+
+        QCOMPARE(log().size(), 2);
+        QCOMPARE(log()[0], QStringLiteral("Save to .wav file"));
+        QVERIFY2(log()[1].startsWith(QStringLiteral("Save to Wave file Error: ")) && log()[1].size() > 30,
+            qPrintable(log()[1]));
+        QVERIFY(messages->messages().empty());
+        // The synthesiser's thread lets go of the stream a moment after the text ended.
+        QTRY_COMPARE_WITH_TIMEOUT(everyFile(dir->path()), existing ? QStringList { "take.wav" } : QStringList(), 5000);
+        if (existing) {
+            QCOMPARE(contents(file), old);
+            QCOMPARE(QFile::permissions(file), permissions);
+        }
+        if (c->chkSpFlagIsFilename->isChecked())
+            c->chkSpFlagIsFilename->click();
+        speakersWorkAgain(22);
+    }
+
+    // A recording that succeeds replaces the file whole, keeps its permissions, and through a
+    // symbolic link replaces the file the link names, not the link.
+    void recordingReplacesAnExistingFile_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("the file") << false;
+        QTest::newRow("a link to it") << true;
+    }
+
+    void recordingReplacesAnExistingFile()
+    {
+        QFETCH(bool, throughLink);
+        const QString file = path(QStringLiteral("take.wav"));
+        const QString link = path(QStringLiteral("link.wav"));
+        QVERIFY(writeFile(file, QByteArray(100000, 'x')));
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        const QFile::Permissions permissions = QFile::permissions(file);
+        if (throughLink)
+            QVERIFY(QFile::link(file, link));
+        dialogs->answerFile(throughLink ? link : file);
+        c->SaveToWave(QStringLiteral("Short."));
+
+        QCOMPARE(messages->messages().size(), size_t(1));
+        QCOMPARE(log(), QStringList { "Save to .wav file" });
+        const Wave wave = readWave(file);
+        QVERIFY(wave.readable);
+        QVERIFY(wave.info.frames > 2000);
+        QCOMPARE(QFileInfo(file).size(), 44 + wave.info.frames * 2);
+        QCOMPARE(QFile::permissions(file), permissions);
+        QCOMPARE(QFileInfo(link).isSymLink(), throughLink);
+        QCOMPARE(
+            everyFile(dir->path()), throughLink ? QStringList({ "link.wav", "take.wav" }) : QStringList { "take.wav" });
     }
 
     void recordingWhilePausedFinishes()

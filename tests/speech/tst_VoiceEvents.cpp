@@ -447,6 +447,45 @@ private slots:
         QCOMPARE(face(), composed(wholeFace));
         QVERIFY(!c->IsSpeaking && !c->StopBtn->isEnabled());
     }
+
+    // Pasted text with angle brackets that are no markup is heard and highlighted word by word
+    // through the speakers, and the log tells once that its markup was read as text.
+    void pastedTextIsSpokenAndHighlighted_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("words");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("web address") << QStringLiteral(
+            "Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.")
+                                     << QStringList { "Free", "Software", "Foundation", "Inc", "<https://fsf.org/>",
+                                            "Everyone", "is", "permitted", "to", "copy" }
+                                     << QStringLiteral("Markup error at character 38: unexpected '/' in <https:>");
+        QTest::newRow("mail header") << QStringLiteral("From: Ada <ada@example.org>")
+                                     << QStringList { "From", "Ada", "<ada@example.org>" }
+                                     << QStringLiteral("Markup error at character 14: unexpected '@' in <ada>");
+    }
+
+    void pastedTextIsSpokenAndHighlighted()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, words);
+        QFETCH(QString, problem);
+        if (c->Voice->GetAudioOutputs().Count() == 0)
+            QSKIP("no audio output");
+        QCOMPARE(c->SpeakFlags, 11); // markup on, as the console starts
+        c->MainTxtBox->setPlainText(text);
+        QStringList highlighted;
+        QObject context;
+        // Connected after the console, so it sees the selection the console made.
+        connect(c->Voice.get(), &SpVoice::Word, &context,
+            [&] { highlighted << c->MainTxtBox->textCursor().selectedText(); });
+        QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
+        c->funcVoiceSpeak(text);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
+        QCOMPARE(highlighted, words);
+        QCOMPARE(log(), QStringList({ "Speak", "Markup read as text: " + problem }));
+        QVERIFY(!c->IsSpeaking);
+    }
 };
 
 int main(int argc, char** argv)

@@ -320,14 +320,16 @@ template <size_t N> Element lookup(const ElementName (&table)[N], QStringView na
 
 class Reader {
 public:
-    Reader(const QString& text, const MarkupState& initial)
+    Reader(const QString& text, const MarkupState& initial, bool forgiving = false)
         : m_s(QStringView(text).utf16())
         , m_n(text.size())
         , m_cur(initial)
+        , m_forgiving(forgiving)
     {
     }
 
     MarkupDocument run();
+    QString problem() const { return m_problem; }
 
 private:
     struct Attribute {
@@ -348,6 +350,7 @@ private:
     QStringView view(qsizetype b, qsizetype e) const { return QStringView(m_s + b, e - b); }
     QString shown(qsizetype b, qsizetype e) const;
     [[noreturn]] void fault(qsizetype at, const QString& what) const;
+    template <class Step> bool attempt(Step&& step);
 
     int stateIndex();
     qsizetype add(MarkupItem::Kind kind, qsizetype b, qsizetype e);
@@ -359,8 +362,8 @@ private:
     qsizetype entityAt(qsizetype amp);
 
     Tag parseTag(qsizetype lt, qsizetype gt, bool endTag);
-    void startTag(qsizetype lt, qsizetype gt);
-    void endTag(qsizetype lt, qsizetype gt);
+    void startTag(const Tag& t);
+    void endTag(const Tag& t);
 
     const Attribute* attribute(std::string_view lowerName) const;
     const Attribute* required(const Tag& t, std::string_view lowerName) const;
@@ -385,6 +388,8 @@ private:
     Form m_form = Form::Undecided;
     std::vector<Frame> m_stack;
     std::vector<Attribute> m_attributes;
+    bool m_forgiving = false;
+    QString m_problem; // the first fault forgiven
 };
 
 QString Reader::shown(qsizetype b, qsizetype e) const
@@ -398,6 +403,24 @@ QString Reader::shown(qsizetype b, qsizetype e) const
 void Reader::fault(qsizetype at, const QString& what) const
 {
     throw PlatformError(QStringLiteral("Markup error at character %1: %2").arg(at).arg(what));
+}
+
+// Runs one step of reading. A forgiving reader notes the step's fault and goes on, so that a
+// single tag that cannot be read costs that tag, not the text; a strict one lets it through.
+template <class Step> bool Reader::attempt(Step&& step)
+{
+    if (!m_forgiving) {
+        step();
+        return true;
+    }
+    try {
+        step();
+        return true;
+    } catch (const PlatformError& error) {
+        if (m_problem.isEmpty())
+            m_problem = error.description();
+        return false;
+    }
 }
 
 int Reader::stateIndex()
@@ -501,14 +524,21 @@ qsizetype Reader::markupAt(qsizetype lt)
         return lt + 1;
     if (gt < 0) {
         // Only an unterminated quoted value hides the '>': the tag is malformed.
-        parseTag(lt, quotedGt, next == u'/');
-        fault(lt, QStringLiteral("a quoted value in %1 is not terminated").arg(shown(lt, quotedGt + 1)));
+        attempt([&] {
+            parseTag(lt, quotedGt, next == u'/');
+            fault(lt, QStringLiteral("a quoted value in %1 is not terminated").arg(shown(lt, quotedGt + 1)));
+        });
+        return lt + 1;
     }
+    // A malformed tag is text, as a stray '<' is; no '<' lies before gt, so nothing is rescanned.
+    Tag t {};
+    if (!attempt([&] { t = parseTag(lt, gt, next == u'/'); }))
+        return lt + 1;
     flushText(lt);
     if (next == u'/')
-        endTag(lt, gt);
+        endTag(t);
     else
-        startTag(lt, gt);
+        startTag(t);
     m_runStart = gt + 1;
     return gt + 1;
 }
@@ -708,9 +738,10 @@ int Reader::integer(const Tag& t, const Attribute& a) const
     return *v;
 }
 
-void Reader::startTag(qsizetype lt, qsizetype gt)
+void Reader::startTag(const Tag& t)
 {
-    const Tag t = parseTag(lt, gt, false);
+    const qsizetype lt = t.lt;
+    const qsizetype gt = t.gt;
     const QStringView name = view(t.nameBegin, t.nameEnd);
     if (m_form == Form::Undecided)
         m_form = equalsLower(name, "speak") ? Form::Ssml : Form::Engine;
@@ -730,15 +761,24 @@ void Reader::startTag(qsizetype lt, qsizetype gt)
         f.breakAtEnd = el == Element::SentenceBreak;
         m_stack.push_back(std::move(f));
     }
-    if (m_form == Form::Ssml)
-        ssmlElement(el, t);
-    else
-        engineElement(el, t);
+    // A known tag with unusable values is skipped like an unknown one: its content is spoken.
+    const MarkupState before = m_cur;
+    const bool acted = attempt([&] {
+        if (m_form == Form::Ssml)
+            ssmlElement(el, t);
+        else
+            engineElement(el, t);
+    });
+    if (!acted) {
+        m_cur = before;
+        m_dirty = true;
+    }
 }
 
-void Reader::endTag(qsizetype lt, qsizetype gt)
+void Reader::endTag(const Tag& t)
 {
-    const Tag t = parseTag(lt, gt, true);
+    const qsizetype lt = t.lt;
+    const qsizetype gt = t.gt;
     const QStringView name = view(t.nameBegin, t.nameEnd);
     if (m_stack.empty())
         fault(lt, QStringLiteral("</%1> has no open element to close").arg(shown(t.nameBegin, t.nameEnd)));
@@ -1101,18 +1141,40 @@ int Reader::ssmlBreak() const
 
 } // namespace
 
+namespace {
+
+MarkupDocument plainDocument(const QString& text, const MarkupState& initial)
+{
+    MarkupDocument doc;
+    if (!text.isEmpty()) {
+        doc.states.push_back(initial);
+        MarkupItem item;
+        item.end = text.size();
+        doc.items.push_back(std::move(item));
+    }
+    doc.finalState = initial;
+    return doc;
+}
+
+} // namespace
+
 MarkupDocument MarkupReader::read(const QString& text, bool xml, const MarkupState& initial)
 {
-    if (!xml) {
-        MarkupDocument doc;
-        if (!text.isEmpty()) {
-            doc.states.push_back(initial);
-            MarkupItem item;
-            item.end = text.size();
-            doc.items.push_back(std::move(item));
-        }
-        doc.finalState = initial;
-        return doc;
-    }
+    if (!xml)
+        return plainDocument(text, initial);
     return Reader(text, initial).run();
+}
+
+MarkupReading MarkupReader::readForgiving(const QString& text, bool xml, const MarkupState& initial)
+{
+    if (!xml)
+        return { plainDocument(text, initial), QString() };
+    Reader reader(text, initial, true);
+    try {
+        MarkupDocument doc = reader.run();
+        return { std::move(doc), reader.problem() };
+    } catch (const PlatformError& error) {
+        // What is left unforgiven concerns the markup as a whole.
+        return { plainDocument(text, initial), error.description() };
+    }
 }

@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QStringDecoder>
+#include <utility>
 
 namespace {
 constexpr int dispatchIntervalMs = 4;
@@ -179,7 +180,9 @@ int SpVoice::Speak(const QString& text, int flags)
         throw PlatformError(QStringLiteral("A text cannot be both markup and plain text."));
     QString spoken = (flags & SVSFIsFilename) ? readTextFile(text) : text;
     const bool xml = (flags & SVSFIsXML) || (!(flags & SVSFIsNotXML) && spoken.startsWith(QLatin1Char('<')));
-    MarkupDocument document = MarkupReader::read(spoken, xml, m_persisted);
+    MarkupReading reading = MarkupReader::readForgiving(spoken, xml, m_persisted);
+    MarkupDocument& document = reading.document;
+    m_markupError = std::move(reading.problem);
     if (flags & SVSFPersistXML) {
         m_persisted.rate = document.finalState.rate;
         m_persisted.rateAbsolute = document.finalState.rateAbsolute;
@@ -326,6 +329,11 @@ bool SpVoice::WaitUntilDone(int milliseconds)
 QString SpVoice::TakeAudioOutputError()
 {
     return m_device->takeError();
+}
+
+QString SpVoice::TakeMarkupError()
+{
+    return std::exchange(m_markupError, QString());
 }
 
 void SpVoice::startTimer()

@@ -59,6 +59,10 @@ public:
     // refused), once; empty when there was none. Speech then goes on silently at the real rate, so
     // every stream still ends; choosing the output again retries the device.
     QString TakeAudioOutputError();
+    // What the markup of the last text given to Speak could not be read, once; empty when it was
+    // read whole. Speak does not refuse such a text: the part (or, when the markup as a whole is
+    // unreadable, all of the text) is spoken as plain text.
+    QString TakeMarkupError();
 
 signals:
     void StartStream(int StreamNumber, QVariant StreamPosition);
@@ -101,6 +105,7 @@ private:
     PcmFormat m_deviceFormat;
     bool m_allowFormatChanges = true;
     MarkupState m_persisted;
+    QString m_markupError;
     int m_nextStream = 1;
     int m_currentChunk = -1; // the sentence being played in the front stream
     qint64 m_frontStart = 0; // device offset where the front stream's StartStream was due

@@ -145,6 +145,8 @@ bool SpeechWorker::render(const Job& job)
     } catch (const PlatformError& error) {
         // The stream still ends properly; what was spoken so far stays.
         qWarning() << "Speech stopped:" << error.description();
+        if (request.target)
+            static_cast<SpFileStream*>(request.target.get())->noteCutShort(error.description());
     }
     SpeechEvent end;
     end.kind = SpeechEvent::Kind::EndStream;

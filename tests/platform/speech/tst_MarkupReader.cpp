@@ -151,6 +151,10 @@ private slots:
         const MarkupDocument doc = MarkupReader::read(text, true);
         QCOMPARE(render(text, doc), expected);
         QVERIFY(wellFormed(text, doc));
+        // Markup that can be read is read alike by the forgiving reader, with nothing to report.
+        const MarkupReading forgiven = MarkupReader::readForgiving(text, true);
+        QCOMPARE(render(text, forgiven.document), expected);
+        QCOMPARE(forgiven.problem, QString());
     }
 
     void states_data()
@@ -274,6 +278,76 @@ private slots:
         QFETCH(QString, expected);
         const QString fault = faultOf(text);
         QVERIFY2(fault.contains(expected), qPrintable(fault));
+        // The forgiving reader names the same fault instead of refusing the text.
+        const MarkupReading forgiven = MarkupReader::readForgiving(text, true);
+        QCOMPARE(forgiven.problem, fault);
+        QVERIFY(wellFormed(text, forgiven.document));
+    }
+
+    // Pasted text: a tag that is not well formed is text like a stray '<', a known tag with
+    // unusable values is skipped like an unknown one, well-formed tags beside them still act, and
+    // markup that cannot be read as a whole leaves the whole text plain.
+    void forgiving_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("problem");
+        const auto row = [](const char* name, const QString& text, const QString& expected, const QString& problem) {
+            QTest::newRow(name) << text << expected << problem;
+        };
+        row("web address", u"Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy."_s,
+            u"[Free Software Foundation, Inc. <https://fsf.org/> Everyone is permitted to copy.]"_s,
+            u"Markup error at character 38: unexpected '/' in <https:>"_s);
+        row("mail header", u"From: Ada <ada@example.org>, <emph>now</emph>"_s,
+            u"[From: Ada <ada@example.org>, ] [now]"_s, u"at character 14: unexpected '@' in <ada>"_s);
+        row("a < b > c", u"if a <b and c> d"_s, u"[if a <b and c> d]"_s, u"attribute and in <b> has no '='"_s);
+        row("end tag with junk", u"x</a b>y"_s, u"[x</a b>y]"_s, u"unexpected 'b' in </a>"_s);
+        row("unterminated value", u"<bookmark mark=\"x>y"_s, u"[<bookmark mark=\"x>y]"_s, u"not terminated"_s);
+        row("good tags act beside bad ones", u"<bookmark mark=\"m\"/>see <http://x.org/> <silence msec=\"5\"/>"_s,
+            u"B[<bookmark mark=\"m\"/>]=m [see <http://x.org/> ] S[<silence msec=\"5\"/>]=5"_s,
+            u"unexpected '/' in <http:>"_s);
+        row("unusable values", u"a<silence msec=\"abc\"/>b<rate>c</rate><bookmark/>d"_s, u"[a] [b] [c] [d]"_s,
+            u"at character 10: msec=\"abc\" in <silence> is not a whole number"_s);
+        row("end tag closing nothing", u"<emph>a</emph></b> c"_s, u"[<emph>a</emph></b> c]"_s,
+            u"</b> has no open element to close"_s);
+        row("web page fragment", u"<p>Hello <b>world</p>"_s, u"[<p>Hello <b>world</p>]"_s,
+            u"</p> does not close <b>"_s);
+        row("unterminated comment", u"a <emph>b</emph> <!-- c"_s, u"[a <emph>b</emph> <!-- c]"_s,
+            u"a comment <!-- is not terminated"_s);
+        row("well formed", u"<emph>a</emph> &amp; <foo>b</foo>"_s, u"[a] [ ] [&amp;]=& [ ] [b]"_s, QString());
+    }
+
+    void forgiving()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QFETCH(QString, problem);
+        const MarkupReading reading = MarkupReader::readForgiving(text, true);
+        QCOMPARE(render(text, reading.document), expected);
+        QVERIFY(wellFormed(text, reading.document));
+        if (problem.isEmpty())
+            QCOMPARE(reading.problem, QString());
+        else
+            QVERIFY2(reading.problem.startsWith(u"Markup error at character "_s) && reading.problem.contains(problem),
+                qPrintable(reading.problem));
+        QCOMPARE(reading.problem.isEmpty(), faultOf(text) == u"(no fault)"_s);
+    }
+
+    void forgivingKeepsStates()
+    {
+        // The skipped tag leaves the state of its surroundings; the text read plain keeps the initial one.
+        const QString skipped = u"<rate speed=\"2\">a<rate speed=\"x\">b</rate>c</rate>"_s;
+        QCOMPARE(renderStates(skipped, MarkupReader::readForgiving(skipped, true).document),
+            u"a:rate+2 | b:rate+2 | c:rate+2"_s);
+        MarkupState initial;
+        initial.volume = 50;
+        const MarkupReading plain = MarkupReader::readForgiving(u"<rate speed=\"2\"/>a</b>"_s, true, initial);
+        QCOMPARE(renderStates(u"<rate speed=\"2\"/>a</b>"_s, plain.document), u"<rate speed=\"2\"/>a</b>:vol50"_s);
+        QCOMPARE(plain.document.finalState, initial);
+        // Not markup at all: nothing to forgive.
+        const MarkupReading text = MarkupReader::readForgiving(u"a </b>"_s, false);
+        QCOMPARE(render(u"a </b>"_s, text.document), u"[a </b>]"_s);
+        QCOMPARE(text.problem, QString());
     }
 
     // Inputs that a quadratic scan or per-character items would make slow or huge.
@@ -302,6 +376,31 @@ private slots:
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(doc.items.size(), size_t(items));
         QVERIFY(wellFormed(text, doc));
+        const MarkupReading forgiven = MarkupReader::readForgiving(text, true);
+        QCOMPARE(forgiven.document.items.size(), size_t(items));
+    }
+
+    // A forgiven tag costs no rescanning either, however many there are.
+    void forgivingLargeInputs_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("items");
+        QTest::newRow("addresses") << u"<ada@example.org> "_s.repeated(50'000) << 1;
+        QTest::newRow("unterminated values") << u"<a x=\"> "_s.repeated(50'000) << 1;
+        QTest::newRow("unusable values") << u"<silence msec=\"x\"/>a"_s.repeated(50'000) << 50'000;
+    }
+
+    void forgivingLargeInputs()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, items);
+        QElapsedTimer timer;
+        timer.start();
+        const MarkupReading reading = MarkupReader::readForgiving(text, true);
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(reading.document.items.size(), size_t(items));
+        QVERIFY(!reading.problem.isEmpty());
+        QVERIFY(wellFormed(text, reading.document));
     }
 };
 

@@ -6,6 +6,8 @@
 #include "VoiceEventLog.h"
 #include "WaveFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -277,6 +279,45 @@ private slots:
         m_voice->Speak(QStringLiteral("Still speaking."), SVSFDefault);
         next->Close();
         QVERIFY(WaveFile::read(m_dir.filePath("after.wav")).seconds() > 0.5);
+    }
+
+    // The file takes its name only when closed; until then it grows in a hidden file beside the
+    // name. A stream released without Close leaves nothing, and an older file stays as it was.
+    void fileTakesItsNameOnlyWhenClosed()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("named.wav"));
+        const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); };
+        auto file = std::make_shared<SpFileStream>();
+        file->Format().setType(SAFT22kHz16BitMono);
+        file->Open(name);
+        m_voice->setAudioOutputStream(file);
+        m_voice->Speak(QStringLiteral("Not yet under its name."), SVSFDefault);
+        QVERIFY(!QFileInfo::exists(name));
+        QCOMPARE(files().size(), 1);
+        QVERIFY2(files()[0].startsWith(QStringLiteral(".named.wav.")) && files()[0].endsWith(QStringLiteral(".part")),
+            qPrintable(files()[0]));
+        QCOMPARE(QFileInfo(dir.filePath(files()[0])).size(), file->bytesWritten() + 44);
+        file->Close();
+        QCOMPARE(files(), QStringList { "named.wav" });
+        QVERIFY(WaveFile::read(name).seconds() > 0.5);
+
+        QFile kept(name);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        const QByteArray before = kept.readAll();
+        kept.close();
+        auto abandoned = std::make_shared<SpFileStream>();
+        abandoned->Format().setType(SAFT8kHz8BitMono);
+        abandoned->Open(name);
+        m_voice->setAudioOutputStream(abandoned);
+        m_voice->Speak(QStringLiteral("Abandoned."), SVSFDefault);
+        QCOMPARE(files().size(), 2);
+        m_voice->setAudioOutputStream(nullptr);
+        abandoned.reset();
+        // The worker lets go of the stream a moment after it ended.
+        QTRY_COMPARE_WITH_TIMEOUT(files(), QStringList { "named.wav" }, 5000);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), before);
     }
 
     void markupSwitchesTheVoice()
