@@ -31,6 +31,7 @@ frmAbout::frmAbout()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/help/about.png")));
     Image1->setScaledContents(true);
+    Image1->setAccessibleName(tr("Parlora logo: a speech bubble with a sound wave"));
     Image1->setGeometry(Twips::toPixels(0, 0, 3060, 2760));
 
     // Made in the order of the keyboard's tab sequence.

@@ -47,12 +47,12 @@ void frmButtons::buildRow(int i)
     const int top = 240 + 720 * i;
 
     cmdrecord[row] = pictureButton(fraButtons, indexedName("cmdrecord", i), QStringLiteral(":/modes/record.png"),
-        QStringLiteral("Record the caption."));
+        QStringLiteral("Record the caption."), tr("Record phrase %1").arg(row + 1));
     cmdrecord[row]->setGeometry(Twips::toPixels(120, top, 615, 615));
     connect(cmdrecord[row], &QPushButton::clicked, this, [this, i] { cmdRecord_Click(i); });
 
     cmdPlayButton[row] = pictureButton(fraButtons, indexedName("cmdPlayButton", i), QStringLiteral(":/modes/play.png"),
-        QStringLiteral("Play the Caption."));
+        QStringLiteral("Play the Caption."), tr("Play phrase %1").arg(row + 1));
     cmdPlayButton[row]->setGeometry(Twips::toPixels(840, top, 615, 615));
     connect(cmdPlayButton[row], &QPushButton::clicked, this, [this, i] { cmdPlayButton_Click(i); });
 

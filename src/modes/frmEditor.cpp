@@ -44,6 +44,7 @@ frmEditor::frmEditor()
     auto* box = new EditorTextBox(client);
     SayText = box;
     SayText->setObjectName(QStringLiteral("SayText"));
+    SayText->setAccessibleName(tr("Text to speak"));
     SayText->move(Twips::toPixelsX(180), Twips::toPixelsY(300));
     // Both scroll bars, as a box with a horizontal bar does not wrap its lines.
     SayText->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -74,6 +74,9 @@ void frmRandomText::buildRow(int i)
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     box->setGeometry(Twips::toPixels(textLeft, place.top, place.textWidth, place.textHeight));
+    box->setAccessibleName(tr("Text %1").arg(i + 1));
+    // A short text per box: Tab goes on to the box's buttons rather than into the text.
+    box->setTabChangesFocus(true);
     // The editor's look from the start, so the pages match before any colour is stored.
     QPalette colours = box->palette();
     colours.setColor(QPalette::Base, QColor(0, 0, 0));
@@ -81,13 +84,13 @@ void frmRandomText::buildRow(int i)
     box->setPalette(colours);
     Text1[row] = box;
 
-    cmdPlay[row] = pictureButton(
-        fraManual, indexedName("cmdPlay", i), QStringLiteral(":/modes/play.png"), QStringLiteral("Play Text"));
+    cmdPlay[row] = pictureButton(fraManual, indexedName("cmdPlay", i), QStringLiteral(":/modes/play.png"),
+        QStringLiteral("Play Text"), tr("Play text %1").arg(row + 1));
     cmdPlay[row]->setGeometry(Twips::toPixels(place.playLeft, place.top, buttonWidth, buttonHeight));
     connect(cmdPlay[row], &QPushButton::clicked, this, [this, i] { cmdPlay_Click(i); });
 
-    cmdRecord[row] = pictureButton(
-        fraManual, indexedName("cmdRecord", i), QStringLiteral(":/modes/wave.png"), QStringLiteral("Record *.wav"));
+    cmdRecord[row] = pictureButton(fraManual, indexedName("cmdRecord", i), QStringLiteral(":/modes/wave.png"),
+        QStringLiteral("Record *.wav"), tr("Record text %1").arg(row + 1));
     cmdRecord[row]->setGeometry(Twips::toPixels(place.recordLeft, place.top, buttonWidth, buttonHeight));
     connect(cmdRecord[row], &QPushButton::clicked, this, [this, i] { cmdRecord_Click(i); });
 }

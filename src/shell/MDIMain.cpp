@@ -250,6 +250,7 @@ void MDIMain::buildToolbar()
             picture.setMask(picture.createMaskFromColor(mask, Qt::MaskInColor));
             action = ToolbarA->addAction(QIcon(picture), key);
             action->setToolTip(QLatin1String(button.toolTip));
+            ToolbarA->widgetForAction(action)->setAccessibleName(QLatin1String(button.toolTip));
             action->setData(key);
             // Pause shows pressed while speech stands paused.
             action->setCheckable(key == QLatin1String("Pause"));
@@ -368,8 +369,9 @@ void MDIMain::ResizeForms()
     const int height = Twips::fromPixelsY(m_placement->frame().height());
     const int stripLeft = width - consoleWidth - consoleInset;
 
+    // The whole place, top too: a console dragged down would otherwise keep its lists out of sight.
     QMdiSubWindow& frame = consoleFrame();
-    frame.setGeometry(Twips::toPixelsX(stripLeft), frame.y(), Twips::toPixelsX(consoleWidth), Twips::toPixelsY(height));
+    frame.setGeometry(Twips::toPixelsX(stripLeft), 0, Twips::toPixelsX(consoleWidth), Twips::toPixelsY(height));
 
     frmEditor& editor = page<frmEditor>();
     if (!editor.isHidden())

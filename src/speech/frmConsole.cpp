@@ -112,6 +112,8 @@ frmConsole::frmConsole()
     , RateSldr(new QSlider(Qt::Horizontal, Frame2))
     , Label4(new QLabel(tr("Volume"), Frame2))
     , VolumeSldr(new QSlider(Qt::Horizontal, Frame2))
+    , RateValue(new QLabel(Frame2))
+    , VolumeValue(new QLabel(Frame2))
     , MainTxtBox(new QPlainTextEdit(initialText, this))
     , SpeakBtn(new QPushButton(tr("Speak"), this))
     , PauseBtn(new QPushButton(QStringLiteral("Pause"), this))
@@ -133,6 +135,7 @@ frmConsole::frmConsole()
     Q_INIT_RESOURCE(console);
     buildControls();
     connectControls();
+    m_tabOrder = std::make_unique<SeenTabOrder>(*this);
 }
 
 void frmConsole::buildControls()
@@ -153,22 +156,15 @@ void frmConsole::buildControls()
         { DebugTxtBox, "DebugTxtBox" } };
     for (const auto& [control, name] : names)
         control->setObjectName(QLatin1String(name));
+    RateValue->setObjectName(QStringLiteral("RateValue"));
+    VolumeValue->setObjectName(QStringLiteral("VolumeValue"));
 
     // The face picture is a little smaller than the pictures; they stand centred in it.
     place(VisemePicture, 120, 60, 1875, 1815);
     VisemePicture->setAlignment(Qt::AlignCenter);
 
     place(Frame2, 120, 1920, 1875, 4995);
-    place(Label2, 60, 180, 1740, 240);
-    place(VoiceCB, 60, 420, 1740, 330);
-    place(Label5, 60, 780, 1740, 240);
-    place(FormatCB, 60, 960, 1740, 330);
-    place(Label1, 60, 1320, 1740, 240);
-    place(AudioOutputCB, 60, 1500, 1740, 330);
-    place(Label3, 60, 1800, 1740, 240);
-    place(RateSldr, 60, 1980, 1740, 285);
-    place(Label4, 60, 2280, 1740, 240);
-    place(VolumeSldr, 60, 2460, 1680, 285);
+    placeSettingsRows();
 
     RateSldr->setRange(-10, 10);
     RateSldr->setSingleStep(1);
@@ -188,13 +184,7 @@ void frmConsole::buildControls()
     // The buttons are only as wide as the gap left of the skip count; a smaller font fits them.
     QFont small = font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
-    for (QPushButton* button : { SpeakBtn, StopBtn, PauseBtn, SkipBtn, ResetBtn })
-        button->setFont(small);
-    place(SpeakBtn, 3000, 2100, 480, 375);
-    place(StopBtn, 3000, 2535, 480, 375);
-    place(PauseBtn, 3000, 2985, 480, 375);
-    place(SkipBtn, 3000, 3420, 480, 375);
-    place(ResetBtn, 3000, 3855, 480, 375);
+    placeSpeakButtons(small);
     place(SkipTxtBox, 3480, 3420, 400, 375);
     place(UpDown1, 3885, 3420, 240, 375);
     UpDown1->setBuddy(SkipTxtBox);
@@ -219,9 +209,93 @@ void frmConsole::buildControls()
     // Read-only: an undo history would only keep every line ever logged.
     DebugTxtBox->setUndoRedoEnabled(false);
 
+    nameControls();
     for (int number = 1; number <= VisemeFace::pictureCount; ++number)
         MouthImgList.add(QImage(QStringLiteral(":/console/face/%1.png").arg(number, 2, 10, QLatin1Char('0'))),
             VisemeFace::keyOf(number));
+}
+
+// Each label above its control, as designed when the font fits; a taller font pushes the rows
+// below down instead of letting a label run into its control.
+void frmConsole::placeSettingsRows()
+{
+    struct Row {
+        QLabel* label;
+        int labelTop;
+        QWidget* control;
+        int controlTop, controlWidth, controlHeight;
+    };
+    const Row rows[] = { { Label2, 180, VoiceCB, 420, 1740, 330 }, { Label5, 780, FormatCB, 960, 1740, 330 },
+        { Label1, 1320, AudioOutputCB, 1500, 1740, 330 }, { Label3, 1800, RateSldr, 1980, 1740, 285 },
+        { Label4, 2280, VolumeSldr, 2460, 1680, 285 } };
+    const int left = Twips::toPixelsX(60);
+    const int width = Twips::toPixelsX(1740);
+    const int labelHeight = std::max(Twips::toPixelsY(240), Label2->fontMetrics().height());
+    constexpr int gap = 2;
+    int below = 0;
+    for (const Row& row : rows) {
+        const int labelTop = std::max(Twips::toPixelsY(row.labelTop), below);
+        row.label->setGeometry(left, labelTop, width, labelHeight);
+        const int controlTop = std::max(Twips::toPixelsY(row.controlTop), labelTop + labelHeight + gap);
+        row.control->setGeometry(
+            left, controlTop, Twips::toPixelsX(row.controlWidth), Twips::toPixelsY(row.controlHeight));
+        below = controlTop + row.control->height() + gap;
+    }
+    for (QLabel* value : { RateValue, VolumeValue }) {
+        const QLabel* name = value == RateValue ? Label3 : Label4;
+        value->setGeometry(name->geometry());
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+// As wide as their widest caption ("Resume" too), growing leftwards from where the skip count
+// stands beside them.
+void frmConsole::placeSpeakButtons(const QFont& font)
+{
+    const std::pair<QPushButton*, int> column[]
+        = { { SpeakBtn, 2100 }, { StopBtn, 2535 }, { PauseBtn, 2985 }, { SkipBtn, 3420 }, { ResetBtn, 3855 } };
+    int width = Twips::toPixelsX(480);
+    for (const auto& [button, top] : column) {
+        button->setFont(font);
+        width = std::max(width, button->sizeHint().width());
+    }
+    PauseBtn->setText(QStringLiteral("Resume"));
+    width = std::max(width, PauseBtn->sizeHint().width());
+    PauseBtn->setText(QStringLiteral("Pause"));
+    const int right = Twips::toPixelsX(3000 + 480);
+    for (const auto& [button, top] : column)
+        button->setGeometry(right - width, Twips::toPixelsY(top), width, Twips::toPixelsY(375));
+}
+
+// What a screen reader announces: the lists and sliders by the labels above them, the face by
+// what it shows. Long entries are shown whole in the open lists and as tooltips.
+void frmConsole::nameControls()
+{
+    Label2->setBuddy(VoiceCB);
+    Label5->setBuddy(FormatCB);
+    Label1->setBuddy(AudioOutputCB);
+    Label3->setBuddy(RateSldr);
+    Label4->setBuddy(VolumeSldr);
+    VisemePicture->setAccessibleName(tr("Face"));
+    VisemePicture->setAccessibleDescription(tr("A face whose mouth moves with the voice"));
+    m_wholeTexts
+        = std::make_unique<WholeTextLists>(std::initializer_list<QComboBox*> { VoiceCB, FormatCB, AudioOutputCB });
+    DebugTxtBox->setTabChangesFocus(true);
+    MainTxtBox->setAccessibleName(tr("Text to speak"));
+    SkipTxtBox->setAccessibleName(tr("Sentences to skip"));
+    DebugTxtBox->setAccessibleName(tr("Event log"));
+}
+
+void frmConsole::showSliderValues()
+{
+    RateValue->setText(QString::number(RateSldr->value()));
+    VolumeValue->setText(QString::number(VolumeSldr->value()));
+}
+
+bool frmConsole::focusNextPrevChild(bool next)
+{
+    m_tabOrder->refresh();
+    return QWidget::focusNextPrevChild(next);
 }
 
 void frmConsole::connectControls()
@@ -283,6 +357,7 @@ void frmConsole::Form_Load()
         LoadFormats();
         setQuietly(RateSldr, voice().Rate());
         setQuietly(VolumeSldr, voice().Volume());
+        showSliderValues();
         select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
         {
             const QSignalBlocker blocker(AudioOutputCB);
@@ -440,11 +515,13 @@ void frmConsole::AudioOutputCB_Click()
 
 void frmConsole::RateSldr_Scroll()
 {
+    showSliderValues();
     voice().setRate(RateSldr->value());
 }
 
 void frmConsole::VolumeSldr_Scroll()
 {
+    showSliderValues();
     voice().setVolume(VolumeSldr->value());
 }
 

@@ -3,8 +3,10 @@
 #include "CommonDialog.h"
 #include "FacePictures.h"
 #include "ImageList.h"
+#include "SeenTabOrder.h"
 #include "SpVoice.h"
 #include "VisemeFace.h"
+#include "WholeTextLists.h"
 
 #include <QWidget>
 #include <memory>
@@ -106,6 +108,8 @@ public:
     QSlider* RateSldr;
     QLabel* Label4;
     QSlider* VolumeSldr;
+    QLabel* RateValue; // the rate's number, right in Label3's row
+    QLabel* VolumeValue; // the volume's number, right in Label4's row
     QPlainTextEdit* MainTxtBox;
     QPushButton* SpeakBtn;
     QPushButton* PauseBtn;
@@ -127,11 +131,16 @@ public:
     CommonDialog ComDlg { this };
 
 protected:
+    bool focusNextPrevChild(bool next) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildControls();
+    void placeSettingsRows();
+    void placeSpeakButtons(const QFont& font);
+    void nameControls();
+    void showSliderValues();
     void connectControls();
     SpVoice& voice() const;
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
@@ -147,6 +156,9 @@ private:
     void restoreOutputAfter(const std::shared_ptr<SpStream>& recording);
     void followLog();
 
+    // Made once the controls exist.
+    std::unique_ptr<SeenTabOrder> m_tabOrder;
+    std::unique_ptr<WholeTextLists> m_wholeTexts;
     FacePictures m_faces { MouthImgList, VisemeFace::wholeFace };
     bool m_logFollowPending = false;
     int m_shapedBlock = -1; // the paragraph of MainTxtBox that keeps its glyphs

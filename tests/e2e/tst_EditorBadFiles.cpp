@@ -202,6 +202,7 @@ void TestEditorBadFiles::saveWithoutEditKeepsTheBytes()
 
     // Other bytes on disk meanwhile: only the save can bring the file's own bytes back.
     QVERIFY(writeFile(path, "replaced"));
+    QVERIFY(QTest::qWaitForWindowActive(&main));
     box->setFocus();
     QTest::keyClick(box, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!editorDocument().TextModified);

@@ -274,7 +274,7 @@ void TestMDIMain::minimumSize()
     setOuterSize(*main, dragged.width(), dragged.height());
     QCOMPARE(outerSize(*main), QSize(Twips::toPixelsX(expected.width()), Twips::toPixelsY(expected.height())));
     QMdiSubWindow& console = main->consoleFrame();
-    QCOMPARE(console.geometry(), expectedConsole(*main, console.y()));
+    QCOMPARE(console.geometry(), expectedConsole(*main));
     QCOMPARE(WindowRegistry::get<frmEditor>().geometry(), expectedEditor(*main));
 }
 
@@ -298,7 +298,7 @@ void TestMDIMain::minimiseChangesNothingRestoreLaysOut()
     QVERIFY(QTest::qWaitForWindowExposed(main));
     QVERIFY(!main->isMinimized());
     QVERIFY(main->saveSettingsCalls() > calls);
-    QCOMPARE(console.geometry(), expectedConsole(*main, 5));
+    QCOMPARE(console.geometry(), expectedConsole(*main));
     QCOMPARE(editor.geometry(), expectedEditor(*main));
 }
 
@@ -370,10 +370,11 @@ void TestMDIMain::consoleStrip()
     QFETCH(int, index);
     QFETCH(QSize, outer);
     QMdiSubWindow& console = main->consoleFrame();
-    const int top = console.y();
+    // Dragged down out of its strip first: the layout pass puts it back whole.
+    console.move(console.x() - 30, 120);
     main->mnuModesItems[index]->trigger();
     setOuterSize(*main, outer.width(), outer.height());
-    QCOMPARE(console.geometry(), expectedConsole(*main, top));
+    QCOMPARE(console.geometry(), expectedConsole(*main));
     QCOMPARE(console.width(), Twips::toPixelsX(2100));
     // Measured against the outer width, to within the pixel that twips round to.
     const int inset = Twips::fromPixelsX(outerSize(*main).width()) - Twips::fromPixelsX(console.geometry().right() + 1);
@@ -392,7 +393,7 @@ void TestMDIMain::quickTextKeepsEditorSize()
     setOuterSize(*main, 14000, 10500);
     QCOMPARE(quickText.size(), before);
     QCOMPARE(editor.size(), before);
-    QCOMPARE(main->consoleFrame().geometry(), expectedConsole(*main, main->consoleFrame().y()));
+    QCOMPARE(main->consoleFrame().geometry(), expectedConsole(*main));
 
     main->mnuModesItems[0]->trigger();
     QCOMPARE(editor.geometry(), expectedEditor(*main));

@@ -7,10 +7,12 @@
 #include "WindowRegistry.h"
 #include "frmConsole.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -22,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace {
 const QString longText = QStringLiteral("The first sentence is here. The second one follows it closely. "
@@ -87,23 +90,24 @@ private slots:
               };
         row("VisemePicture", "frmConsole", "QLabel", { 120, 60, 1875, 1815 });
         row("Frame2", "frmConsole", "QGroupBox", { 120, 1920, 1875, -1 });
-        row("Label2", "Frame2", "QLabel", { -1, 180, -1, -1 }, "Voice");
-        row("VoiceCB", "Frame2", "QComboBox", { 60, 420, 1740, -1 });
-        row("Label5", "Frame2", "QLabel", { -1, 780, -1, -1 }, "Format");
-        row("FormatCB", "Frame2", "QComboBox", { 60, 960, 1740, -1 });
-        row("Label1", "Frame2", "QLabel", { -1, 1320, -1, -1 }, "Audio Output");
-        row("AudioOutputCB", "Frame2", "QComboBox", { 60, 1500, 1740, -1 });
-        row("Label3", "Frame2", "QLabel", { -1, 1800, -1, -1 }, "Rate");
-        row("RateSldr", "Frame2", "QSlider", { 60, 1980, 1740, -1 });
-        row("Label4", "Frame2", "QLabel", { -1, 2280, -1, -1 }, "Volume");
-        row("VolumeSldr", "Frame2", "QSlider", { 60, 2460, 1680, -1 });
+        // The settings rows' tops: settingsRowsKeepClearOfEachOther.
+        row("Label2", "Frame2", "QLabel", { -1, -1, -1, -1 }, "Voice");
+        row("VoiceCB", "Frame2", "QComboBox", { 60, -1, 1740, -1 });
+        row("Label5", "Frame2", "QLabel", { -1, -1, -1, -1 }, "Format");
+        row("FormatCB", "Frame2", "QComboBox", { 60, -1, 1740, -1 });
+        row("Label1", "Frame2", "QLabel", { -1, -1, -1, -1 }, "Audio Output");
+        row("AudioOutputCB", "Frame2", "QComboBox", { 60, -1, 1740, -1 });
+        row("Label3", "Frame2", "QLabel", { -1, -1, -1, -1 }, "Rate");
+        row("RateSldr", "Frame2", "QSlider", { 60, -1, 1740, -1 });
+        row("Label4", "Frame2", "QLabel", { -1, -1, -1, -1 }, "Volume");
+        row("VolumeSldr", "Frame2", "QSlider", { 60, -1, 1680, -1 });
         row("MainTxtBox", "frmConsole", "QPlainTextEdit", { 4260, 1560, 4575, 2175 },
             "Enter text you wish spoken here.");
-        row("SpeakBtn", "frmConsole", "QPushButton", { 3000, 2100, -1, -1 }, "Speak");
-        row("PauseBtn", "frmConsole", "QPushButton", { 3000, 2985, -1, -1 }, "Pause");
-        row("StopBtn", "frmConsole", "QPushButton", { 3000, 2535, -1, -1 }, "Stop");
-        row("SkipBtn", "frmConsole", "QPushButton", { 3000, 3420, -1, -1 }, "Skip");
-        row("ResetBtn", "frmConsole", "QPushButton", { 3000, 3855, -1, -1 }, "Reset");
+        row("SpeakBtn", "frmConsole", "QPushButton", { -1, 2100, -1, -1 }, "Speak");
+        row("PauseBtn", "frmConsole", "QPushButton", { -1, 2985, -1, -1 }, "Pause");
+        row("StopBtn", "frmConsole", "QPushButton", { -1, 2535, -1, -1 }, "Stop");
+        row("SkipBtn", "frmConsole", "QPushButton", { -1, 3420, -1, -1 }, "Skip");
+        row("ResetBtn", "frmConsole", "QPushButton", { -1, 3855, -1, -1 }, "Reset");
         row("SkipTxtBox", "frmConsole", "QLineEdit", { 3480, 3420, 400, -1 }, "0");
         row("UpDown1", "frmConsole", "UpDown", { 3885, 3420, -1, -1 });
         row("Frame1", "frmConsole", "QGroupBox", { 2340, 4860, 3615, 1575 }, "Speak Flags");
@@ -136,6 +140,100 @@ private slots:
                 QVERIFY2(std::abs(pixels[i] - twips[i]) <= Twips::perPixelX() / 2 + 1, qPrintable(QString::number(i)));
         }
         QCOMPARE(captionOf(control), caption);
+    }
+
+    // Designed tops while the font fits the designed label height; a taller font moves the rows
+    // below down rather than letting a label run into its control. Checked with a large font too.
+    void settingsRowsKeepClearOfEachOther_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::newRow("the program's font") << qreal(0);
+        QTest::newRow("a large font") << qreal(16);
+    }
+
+    void settingsRowsKeepClearOfEachOther()
+    {
+        QFETCH(qreal, points);
+        if (points > 0) {
+            WindowRegistry::reset();
+            QFont large = QApplication::font();
+            large.setPointSizeF(points);
+            QApplication::setFont(large);
+            c = &WindowRegistry::get<frmConsole>();
+            c->show();
+        }
+        const std::pair<const char*, int> rows[] = { { "Label2", 180 }, { "VoiceCB", 420 }, { "Label5", 780 },
+            { "FormatCB", 960 }, { "Label1", 1320 }, { "AudioOutputCB", 1500 }, { "Label3", 1800 },
+            { "RateSldr", 1980 }, { "Label4", 2280 }, { "VolumeSldr", 2460 } };
+        // The closest designed label and control stand 180 twips apart; a gap of 2 pixels stays.
+        const bool fits = c->Label2->fontMetrics().height() + 2 <= Twips::toPixelsY(180);
+        int below = 0;
+        for (const auto& [name, designTop] : rows) {
+            const auto* control = c->findChild<QWidget*>(QLatin1String(name));
+            QVERIFY(control);
+            const QRect g = control->geometry();
+            QVERIFY2(g.top() >= below, name);
+            QVERIFY2(g.top() >= Twips::toPixelsY(designTop), name);
+            if (fits)
+                QVERIFY2(g.top() == Twips::toPixelsY(designTop), name);
+            if (const auto* label = qobject_cast<const QLabel*>(control)) {
+                QVERIFY2(label->height() >= label->fontMetrics().height(), name);
+                below = label->y() + label->fontMetrics().height() + 2;
+            } else {
+                below = g.bottom() + 1;
+            }
+        }
+        QVERIFY(below <= c->Frame2->height());
+        if (points > 0)
+            QApplication::setFont(QFont());
+    }
+
+    // Rate and volume show their numbers, set by the user, by code and by Reset alike.
+    void slidersShowTheirNumbers()
+    {
+        QCOMPARE(c->RateValue->text(), QString::number(c->RateSldr->value()));
+        QCOMPARE(c->VolumeValue->text(), QString::number(c->VolumeSldr->value()));
+        c->RateSldr->setValue(4);
+        c->VolumeSldr->setValue(35);
+        QCOMPARE(c->RateValue->text(), QStringLiteral("4"));
+        QCOMPARE(c->VolumeValue->text(), QStringLiteral("35"));
+        c->ResetBtn_Click();
+        QCOMPARE(c->RateValue->text(), QStringLiteral("0"));
+        QCOMPARE(c->VolumeValue->text(), QStringLiteral("100"));
+        QCOMPARE(c->RateValue->geometry().top(), c->Label3->geometry().top());
+    }
+
+    // A widened console shows every speak button's caption whole, "Resume" too, and the buttons
+    // keep their right edge beside the skip count.
+    void speakButtonsShowWholeCaptions()
+    {
+        for (QPushButton* button : { c->SpeakBtn, c->StopBtn, c->PauseBtn, c->SkipBtn, c->ResetBtn }) {
+            QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+            QCOMPARE(button->geometry().right() + 1, Twips::toPixelsX(3480));
+            QVERIFY(button->x() >= Twips::toPixelsX(2100));
+        }
+        c->PauseBtn->setText(QStringLiteral("Resume"));
+        QVERIFY(c->PauseBtn->width() >= c->PauseBtn->sizeHint().width());
+        QCOMPARE(c->SkipTxtBox->x(), Twips::toPixelsX(3480));
+    }
+
+    // Lists narrower than their entries: the open list shows the longest entry whole, the closed
+    // one names its entry in its tooltip, whether chosen by hand or by code.
+    void listsShowWholeEntries()
+    {
+        QComboBox* list = c->VoiceCB;
+        const QString longest = QStringLiteral("A voice with a name far longer than the console's strip is wide");
+        list->addItem(longest);
+        const int needed = list->view()->fontMetrics().horizontalAdvance(longest);
+        QVERIFY(list->view()->minimumWidth() > needed);
+        QCOMPARE(list->itemData(list->count() - 1, Qt::ToolTipRole).toString(), longest);
+        c->FormatCB->setCurrentIndex(c->FormatCB->findText(QStringLiteral("SAFT48kHz16BitStereo")));
+        for (QComboBox* shown : { c->FormatCB, c->VoiceCB }) {
+            QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), shown->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(shown, &ask);
+            QTRY_COMPARE(QToolTip::text(), shown->currentText());
+            QToolTip::hideText();
+        }
     }
 
     void slidersDriveRateAndVolume()

@@ -92,6 +92,12 @@ bool Program::start()
         m_failure = QStringLiteral("the main window was not placed with its frame");
         return false;
     }
+    // Keys reach menus and shortcuts only in the active window; a busy manager activates late.
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        m_failure = QStringLiteral("the main window did not become active");
+        return false;
+    }
     return true;
 }
 

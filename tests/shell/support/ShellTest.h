@@ -77,11 +77,11 @@ inline void setOuterSize(MDIMain& main, int widthTwips, int heightTwips)
 }
 
 // Where the layout pass puts the console for the main window's current outer size.
-inline QRect expectedConsole(const MDIMain& main, int top)
+inline QRect expectedConsole(const MDIMain& main)
 {
     const int width = Twips::fromPixelsX(outerSize(main).width());
     const int height = Twips::fromPixelsY(outerSize(main).height());
-    return QRect(Twips::toPixelsX(width - 2100 - 200), top, Twips::toPixelsX(2100), Twips::toPixelsY(height));
+    return QRect(Twips::toPixelsX(width - 2100 - 200), 0, Twips::toPixelsX(2100), Twips::toPixelsY(height));
 }
 
 // Where the layout pass puts a visible editor page.

@@ -1,0 +1,241 @@
+#include "E2EMain.h"
+#include "Program.h"
+#include "SeenTabOrder.h"
+#include "User.h"
+#include "WindowRegistry.h"
+#include "frmAbout.h"
+#include "frmButtons.h"
+#include "frmConsole.h"
+#include "frmEditor.h"
+#include "frmHelp.h"
+#include "frmRandomText.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QSlider>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+bool isActedOn(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::Slider:
+    case QAccessible::SpinBox:
+    case QAccessible::EditableText:
+    case QAccessible::MenuItem:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+    case QAccessible::PageTab:
+    case QAccessible::Link:
+    case QAccessible::Graphic:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a screen reader says for the element: its name, or the label it is labelled by.
+QString spokenName(QAccessibleInterface& element)
+{
+    QString name = element.text(QAccessible::Name).trimmed();
+    if (!name.isEmpty())
+        return name;
+    for (const auto& [label, relation] : element.relations(QAccessible::Label)) {
+        if (label)
+            name = label->text(QAccessible::Name).trimmed();
+        if (!name.isEmpty())
+            break;
+    }
+    return name;
+}
+
+QString describe(QAccessibleInterface& element)
+{
+    const QObject* object = element.object();
+    return QStringLiteral("%1 (role %2)")
+        .arg(object ? object->objectName() + QLatin1Char(' ') + object->metaObject()->className() : QStringLiteral("?"))
+        .arg(int(element.role()));
+}
+
+// Every element a person can act on, or the face, without a name, below element.
+QStringList nameless(QAccessibleInterface* element, int depth = 0)
+{
+    QStringList found;
+    if (!element || depth > 50)
+        return found;
+    if (!element->state().invisible && isActedOn(element->role()) && spokenName(*element).isEmpty())
+        found << describe(*element);
+    for (int i = 0; i < element->childCount(); ++i)
+        found << nameless(element->child(i), depth + 1);
+    return found;
+}
+
+QStringList namelessIn(QObject* root)
+{
+    return nameless(QAccessible::queryAccessibleInterface(root));
+}
+
+// Controls that Tab would reach though a person cannot see them.
+QStringList tabbableUnseen(QWidget& window)
+{
+    QStringList found;
+    for (QWidget* control : window.findChildren<QWidget*>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && control->isEnabled() && control->isVisibleTo(&window)
+            && !SeenTabOrder::isSeen(*control))
+            found << control->objectName() + QLatin1Char(' ') + control->metaObject()->className();
+    }
+    return found;
+}
+
+} // namespace
+
+// What a person who cannot see the screen, or cannot use a mouse, meets in each window: a name for
+// everything they can act on, and a Tab order over the controls that can be seen.
+class TestAccessibleWindows : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void everyControlHasAName_data();
+    void everyControlHasAName();
+    void picturesAreNamedForWhatTheyDo();
+    void helpWindowsHaveNames();
+    void tabStaysOnWhatCanBeSeen_data();
+    void tabStaysOnWhatCanBeSeen();
+    void quickTextTabLeavesTheBox();
+
+private:
+    std::unique_ptr<Program> m_program;
+};
+
+void TestAccessibleWindows::init()
+{
+    m_program = std::make_unique<Program>();
+    QVERIFY2(m_program->start(), qPrintable(m_program->failure()));
+}
+
+void TestAccessibleWindows::cleanup()
+{
+    m_program.reset();
+}
+
+void TestAccessibleWindows::everyControlHasAName_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("Text Editor") << 0;
+    QTest::newRow("Quick Text") << 1;
+    QTest::newRow("Programmed Buttons") << 2;
+}
+
+void TestAccessibleWindows::everyControlHasAName()
+{
+    QFETCH(int, mode);
+    MDIMain& main = m_program->main();
+    QVERIFY(User::choose(main.mnuModesItems[mode]));
+    QStringList missing = namelessIn(&main);
+    // The menus' items are elements of their menus, which are windows of their own.
+    for (QMenu* menu : main.menuBar()->findChildren<QMenu*>())
+        missing << namelessIn(menu);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral("; "))));
+}
+
+void TestAccessibleWindows::picturesAreNamedForWhatTheyDo()
+{
+    const auto nameOf
+        = [](QWidget* object) { return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name); };
+    MDIMain& main = m_program->main();
+    auto& quickText = WindowRegistry::get<frmRandomText>();
+    auto& buttons = WindowRegistry::get<frmButtons>();
+    QCOMPARE(nameOf(quickText.cmdPlay[0]), QStringLiteral("Play text 1"));
+    QCOMPARE(nameOf(quickText.cmdRecord[3]), QStringLiteral("Record text 4"));
+    QCOMPARE(nameOf(buttons.cmdPlayButton[2]), QStringLiteral("Play phrase 3"));
+    QCOMPARE(nameOf(buttons.cmdrecord[2]), QStringLiteral("Record phrase 3"));
+    QCOMPARE(nameOf(main.ToolbarA->widgetForAction(main.ToolbarA->actions().at(18))), QStringLiteral("Current Time"));
+    frmConsole& console = m_program->console();
+    QVERIFY(!nameOf(console.VisemePicture).isEmpty());
+    // The lists and sliders are labelled by the texts above them.
+    const std::pair<QWidget*, QString> labelled[] = { { console.VoiceCB, "Voice" }, { console.FormatCB, "Format" },
+        { console.AudioOutputCB, "Audio Output" }, { console.RateSldr, "Rate" }, { console.VolumeSldr, "Volume" } };
+    for (const auto& [control, label] : labelled) {
+        const auto relations = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
+        QVERIFY2(!relations.isEmpty(), qPrintable(label));
+        QCOMPARE(relations.first().first->text(QAccessible::Name), label);
+    }
+}
+
+void TestAccessibleWindows::helpWindowsHaveNames()
+{
+    MDIMain& main = m_program->main();
+    for (QAction* item : main.mnuHelpItems)
+        QVERIFY(User::choose(item));
+    QStringList missing;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window != &main)
+            missing << namelessIn(window);
+    }
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QStringLiteral("; "))));
+}
+
+void TestAccessibleWindows::tabStaysOnWhatCanBeSeen_data()
+{
+    everyControlHasAName_data();
+}
+
+// From the page and from the console, forwards and back, Tab only ever lands where the user can
+// see, and never types into a text it passes.
+void TestAccessibleWindows::tabStaysOnWhatCanBeSeen()
+{
+    QFETCH(int, mode);
+    MDIMain& main = m_program->main();
+    frmConsole& console = m_program->console();
+    QVERIFY(User::choose(main.mnuModesItems[mode]));
+    const QString consoleText = console.MainTxtBox->toPlainText();
+    QWidget* const pageStarts[] = { m_program->editor().SayText, WindowRegistry::get<frmRandomText>().Text1[0],
+        WindowRegistry::get<frmButtons>().cmdPlayButton[0] };
+    for (QWidget* start : { static_cast<QWidget*>(console.VoiceCB), pageStarts[mode] }) {
+        start->setFocus(Qt::TabFocusReason);
+        for (int step = 0; step < 40; ++step) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            QVERIFY2(SeenTabOrder::isSeen(*focus), qPrintable(focus->objectName()));
+            QTest::keyClick(focus, Qt::Key_Tab, step % 8 == 7 ? Qt::ShiftModifier : Qt::NoModifier);
+        }
+    }
+    QCOMPARE(console.MainTxtBox->toPlainText(), consoleText);
+    QTest::qWait(50);
+    const QStringList unseen = tabbableUnseen(main);
+    QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(QStringLiteral(", "))));
+}
+
+void TestAccessibleWindows::quickTextTabLeavesTheBox()
+{
+    MDIMain& main = m_program->main();
+    QVERIFY(User::choose(main.mnuModesItems[1]));
+    auto& quickText = WindowRegistry::get<frmRandomText>();
+    QPlainTextEdit* box = quickText.Text1[0];
+    box->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(box, QStringLiteral("Hi"));
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(box->toPlainText(), QStringLiteral("Hi"));
+    QCOMPARE(QApplication::focusWidget(), quickText.cmdPlay[0]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), box);
+}
+
+PARLORA_E2E_MAIN(TestAccessibleWindows)
+#include "tst_AccessibleWindows.moc"
