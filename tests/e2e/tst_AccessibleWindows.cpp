@@ -118,6 +118,8 @@ private slots:
     void tabStaysOnWhatCanBeSeen_data();
     void tabStaysOnWhatCanBeSeen();
     void quickTextTabLeavesTheBox();
+    void focusedControlsShowAMark_data();
+    void focusedControlsShowAMark();
 
 private:
     std::unique_ptr<Program> m_program;
@@ -235,6 +237,41 @@ void TestAccessibleWindows::quickTextTabLeavesTheBox()
     QCOMPARE(QApplication::focusWidget(), quickText.cmdPlay[0]);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), box);
+}
+
+void TestAccessibleWindows::focusedControlsShowAMark_data()
+{
+    everyControlHasAName_data();
+}
+
+// Each control Tab reaches looks different once it has the focus: the user can see where they are.
+void TestAccessibleWindows::focusedControlsShowAMark()
+{
+    QFETCH(int, mode);
+    MDIMain& main = m_program->main();
+    QVERIFY(User::choose(main.mnuModesItems[mode]));
+    // The editor's text keeps Tab for itself; its page has nothing else to reach.
+    QWidget* const pageStarts[] = { m_program->console().AudioOutputCB, WindowRegistry::get<frmRandomText>().Text1[0],
+        WindowRegistry::get<frmButtons>().cmdPlayButton[0] };
+    for (QWidget* start : { static_cast<QWidget*>(m_program->console().VoiceCB), pageStarts[mode] }) {
+        start->setFocus(Qt::TabFocusReason);
+        QList<QWidget*> cycle { start };
+        for (int step = 0; step < 40; ++step) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget() == start)
+                break;
+            cycle << QApplication::focusWidget();
+        }
+        QVERIFY(cycle.size() > 1);
+        cycle << start;
+        for (qsizetype i = 0; i + 1 < cycle.size(); ++i) {
+            QWidget* next = cycle[i + 1];
+            const QImage before = next->grab().toImage();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+            QVERIFY2(next->grab().toImage() != before, qPrintable(next->objectName()));
+        }
+    }
 }
 
 PARLORA_E2E_MAIN(TestAccessibleWindows)
