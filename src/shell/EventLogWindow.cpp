@@ -23,7 +23,8 @@ EventLogWindow::EventLogWindow(QWidget* owner)
     LogText->setReadOnly(true);
     // Read-only, it still takes the focus so that the keyboard can scroll and select.
     LogText->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
-    LogText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long failure lines wrap, so each line is read from its start without scrolling sideways.
+    LogText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     LogText->setMaximumBlockCount(keptLines);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LogText);

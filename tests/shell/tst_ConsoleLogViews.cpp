@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 
 namespace {
 
@@ -173,11 +175,15 @@ void TestConsoleLogViews::logWindowShowsTheWholeLogAndFollowsIt()
 
     for (int i = 0; i < 200; ++i)
         console().AppendLogText(QStringLiteral("Skip"), QString());
-    console().AppendLogText(QStringLiteral("Skip Error: "), QStringLiteral("number %1").arg(7));
+    const QString why = QStringLiteral("the number is not one the voice can skip ").repeated(6);
+    console().AppendLogText(QStringLiteral("Skip Error: "), why);
     QTRY_COMPARE(logLines(window.LogText->toPlainText()), logLines(console().logText()));
     const QScrollBar* bar = window.LogText->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
+    // The new line is seen from its first character on.
+    const QRect start = window.LogText->cursorRect(QTextCursor(window.LogText->document()->lastBlock()));
+    QVERIFY(window.LogText->viewport()->rect().contains(start.center()));
     QVERIFY(notice().isVisible());
 
     // Opened again after closing, it shows the log as it now stands.
