@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "AfterEvent.h"
+#include "ApplicationIcon.h"
 #include "MDIMain.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -26,6 +27,7 @@ frmAbout::frmAbout()
     // Like the help viewer, the box never keeps the program running once the main window is closed.
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(Twips::toPixelsX(6300), Twips::toPixelsY(3930));
+    ApplicationIcon::applyTo(*this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

@@ -1,6 +1,7 @@
 #include "frmHelp.h"
 
 #include "AfterEvent.h"
+#include "ApplicationIcon.h"
 #include "ColorValue.h"
 #include "IndexedName.h"
 #include "MDIMain.h"
@@ -96,6 +97,7 @@ frmHelp::frmHelp()
     Q_INIT_RESOURCE(help);
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("Help"));
+    ApplicationIcon::applyTo(*this);
     // The help viewer stays open beside the program but never keeps it running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);
 

@@ -4,6 +4,7 @@
 #include "IndexedName.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
+#include "PhraseLabel.h"
 #include "PictureButton.h"
 #include "PlatformError.h"
 #include "Twips.h"
@@ -56,11 +57,8 @@ void frmButtons::buildRow(int i)
     cmdPlayButton[row]->setGeometry(Twips::toPixels(840, top, 615, 615));
     connect(cmdPlayButton[row], &QPushButton::clicked, this, [this, i] { cmdPlayButton_Click(i); });
 
-    auto* label = new QLabel(designCaption, fraButtons);
+    auto* label = new PhraseLabel(designCaption, fraButtons);
     label->setObjectName(indexedName("lblButton", i));
-    // A phrase is shown as typed, never as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont bold(QStringLiteral("MS Sans Serif"));
     bold.setStyleHint(QFont::SansSerif);
@@ -90,7 +88,7 @@ void frmButtons::cmdRecord_Click(int i)
     const QString phrase = InputBox(QStringLiteral("Please Enter the String"), boxTitle, QString(), &cancelled, this);
     if (cancelled)
         return;
-    lblButton.at(static_cast<std::size_t>(i))->setText(phrase);
+    lblButton.at(static_cast<std::size_t>(i))->setPhrase(phrase);
     try {
         SaveButtonSettings();
     } catch (const PlatformError& failure) {
@@ -111,7 +109,7 @@ void frmButtons::LoadButtonSettings()
         return;
     }
     for (qsizetype i = 0; i < values.size() && i < rowCount; ++i)
-        lblButton[static_cast<std::size_t>(i)]->setText(values[i]);
+        lblButton[static_cast<std::size_t>(i)]->setPhrase(values[i]);
     if (values.size() > rowCount)
         repairButtonSettings();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PhraseLabel.h"
 #include "TextEncoding.h"
 
 #include <QMdiSubWindow>
@@ -7,7 +8,6 @@
 #include <optional>
 
 class QGroupBox;
-class QLabel;
 class QPushButton;
 
 // The Programmed Buttons mode page: a borderless child window of the main window with nine
@@ -39,7 +39,7 @@ public:
     QGroupBox* fraButtons;
     std::array<QPushButton*, rowCount> cmdrecord {};
     std::array<QPushButton*, rowCount> cmdPlayButton {};
-    std::array<QLabel*, rowCount> lblButton {};
+    std::array<PhraseLabel*, rowCount> lblButton {};
 
 private:
     void buildRow(int i);

@@ -8,6 +8,7 @@
 #include "PlatformError.h"
 #include "PrintLook.h"
 #include "QtDialogService.h"
+#include "TextDifference.h"
 #include "TextDocumentMirror.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -15,6 +16,8 @@
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextCursor>
 
 namespace {
 
@@ -108,7 +111,7 @@ void frmEditor::UndoMe_Click()
 {
     EditorDocument& document = editorDocument();
     document.UndoIndex = qMax(document.UndoIndex - 1, 1);
-    SayText->setPlainText(document.UndoStrings.at(document.UndoIndex));
+    showStoredText(document.UndoStrings.at(document.UndoIndex));
     document.TextModified = true;
 }
 
@@ -120,8 +123,27 @@ void frmEditor::RedoUndoString()
         --document.UndoIndex;
         return;
     }
-    SayText->setPlainText(document.UndoStrings.at(document.UndoIndex));
+    showStoredText(document.UndoStrings.at(document.UndoIndex));
     document.TextModified = true;
+}
+
+// Only the span that differs is replaced, so the caret stands at the end of the change and the
+// view stays where it was unless the caret would leave it.
+void frmEditor::showStoredText(const QString& stored)
+{
+    const TextDifference change = TextDifference::between(text(), stored);
+    QScrollBar* across = SayText->horizontalScrollBar();
+    QScrollBar* down = SayText->verticalScrollBar();
+    const int left = across->value();
+    const int top = down->value();
+    QTextCursor cursor(SayText->document());
+    cursor.setPosition(static_cast<int>(change.position));
+    cursor.setPosition(static_cast<int>(change.position + change.removed), QTextCursor::KeepAnchor);
+    cursor.insertText(change.inserted);
+    SayText->setTextCursor(cursor);
+    across->setValue(left);
+    down->setValue(top);
+    SayText->ensureCursorVisible();
 }
 
 void frmEditor::ClearUndoString()

@@ -55,6 +55,8 @@ private:
     // The name chosen in Dialogs; nothing when the dialog was cancelled or gave no name.
     std::optional<QString> chooseFile(FileDialog kind);
     bool askToSave();
+    // Puts a text of the undo store in SayText.
+    void showStoredText(const QString& stored);
     // The save step of New: asks for a name and writes the text there, telling the user when
     // that fails. The name written to; nothing when cancelled or failed.
     std::optional<QString> saveCopy();

@@ -1,6 +1,7 @@
 #include "ApplicationIcon.h"
 
 #include <QGuiApplication>
+#include <QWidget>
 
 // Q_INIT_RESOURCE declares its function where it stands, so it is called outside the namespace.
 static void loadBundledIcon()
@@ -26,4 +27,11 @@ void ApplicationIcon::apply()
 {
     QGuiApplication::setWindowIcon(icon());
     QGuiApplication::setDesktopFileName(applicationId());
+}
+
+void ApplicationIcon::applyTo(QWidget& window)
+{
+    window.setWindowIcon(icon());
+    window.setWindowIconText(window.windowTitle());
+    QObject::connect(&window, &QWidget::windowTitleChanged, &window, &QWidget::setWindowIconText);
 }

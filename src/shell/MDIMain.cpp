@@ -1,6 +1,8 @@
 #include "MDIMain.h"
 
+#include "ApplicationIcon.h"
 #include "ColorValue.h"
+#include "ConsoleLogViews.h"
 #include "EditCommands.h"
 #include "EditShortcutRouter.h"
 #include "FramePlacement.h"
@@ -111,6 +113,7 @@ MDIMain::MDIMain()
 {
     Q_INIT_RESOURCE(shell);
     setObjectName(QStringLiteral("MDIMain"));
+    ApplicationIcon::applyTo(*this);
 
     mdiArea = new QMdiArea(this);
     mdiArea->setObjectName(QStringLiteral("mdiArea"));
@@ -315,6 +318,7 @@ void MDIMain::MDIForm_Load()
 {
     WindowRegistry::unload<frmSplash>();
     consoleFrame();
+    LogViews = new ConsoleLogViews(*this, console());
     setWindowTitle(ProductCaption + QStringLiteral(" - Text Editor Mode"));
     ResizeForms();
     page<frmButtons>().hide();

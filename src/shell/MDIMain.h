@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+class ConsoleLogViews;
 class FramePlacement;
 class QAction;
 class QMdiArea;
@@ -84,6 +85,8 @@ public:
     std::array<QAction*, 2> mnuHelpItems {};
     // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.
     SpeechMenu* Speech;
+    // The console's failures as notices over this window, and its whole log in a window of its own.
+    ConsoleLogViews* LogViews = nullptr;
     QToolBar* ToolbarA;
     ImageList ToolBarIcons;
     CommonDialog Dialogs { this };

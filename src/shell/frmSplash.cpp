@@ -1,5 +1,6 @@
 #include "frmSplash.h"
 
+#include "ApplicationIcon.h"
 #include "MDIMain.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -10,6 +11,12 @@
 #include <QScreen>
 #include <QTimer>
 
+namespace {
+
+constexpr int captionMargin = 120;
+
+} // namespace
+
 frmSplash::frmSplash()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
@@ -17,6 +24,7 @@ frmSplash::frmSplash()
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(MDIMain::ProductCaption);
     setFixedSize(Twips::toPixelsX(8340), Twips::toPixelsY(3615));
+    ApplicationIcon::applyTo(*this);
 
     Frame1 = new QGroupBox(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -37,6 +45,8 @@ frmSplash::frmSplash()
     captionFont.setBold(true);
     captionFont.setItalic(true);
     Label1->setFont(captionFont);
+    // The caption starts where the picture ends; its text keeps clear of the picture's edge.
+    Label1->setContentsMargins(Twips::toPixelsX(captionMargin), 0, 0, 0);
 
     Label2 = new QLabel(Frame1);
     Label2->setObjectName(QStringLiteral("Label2"));

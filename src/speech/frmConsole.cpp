@@ -450,6 +450,12 @@ void frmConsole::AppendLogText(const QString& text, const QString& tail)
         m_logFollowPending = true;
         QMetaObject::invokeMethod(this, &frmConsole::followLog, Qt::QueuedConnection);
     }
+    emit logLineAppended(text, tail);
+}
+
+QString frmConsole::logText() const
+{
+    return DebugTxtBox->toPlainText();
 }
 
 // Tells the box what its layout kept quiet about while lines were appended, then brings the

@@ -38,6 +38,8 @@ public:
     void AddFormat(const QString& name, int value);
     void LoadFormats();
     void AppendLogText(const QString& text, const QString& tail);
+    // The event log as far back as it is kept, each line ended by CR LF.
+    QString logText() const;
     // The face list's overlay: first on the background colour, second over it; numbers or keys.
     QImage Composite(const QVariant& first, const QVariant& second) const;
     void ShowRestFace();
@@ -129,6 +131,10 @@ public:
     QPlainTextEdit* DebugTxtBox;
     ImageList MouthImgList;
     CommonDialog ComDlg { this };
+
+signals:
+    // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
+    void logLineAppended(const QString& text, const QString& tail);
 
 protected:
     bool focusNextPrevChild(bool next) override;

@@ -1,5 +1,6 @@
 #include "MDIMain.h"
 #include "MessageBoxes.h"
+#include "QtMessageService.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
 #include "SpeechWatch.h"
@@ -9,14 +10,18 @@
 #include "frmButtons.h"
 #include "frmConsole.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include "FileBytes.h"
 
@@ -62,6 +67,9 @@ private slots:
     void playPassesTheCaption();
     void encodingSurvivesRecording_data();
     void encodingSurvivesRecording();
+    void clippedPhraseIsItsToolTip_data();
+    void clippedPhraseIsItsToolTip();
+    void phraseBoxFitsASentence();
 
 private:
     QStringList captions() const;
@@ -284,6 +292,78 @@ void TestFrmButtons::encodingSurvivesRecording()
     QTest::mouseClick(page.cmdrecord[8], Qt::LeftButton);
     QCOMPARE(fileBytes(iniPath()), QByteArray(before).replace("\"row 8\"", "\"new phrase\""));
     QVERIFY(m_messages->messages().empty());
+}
+
+void TestFrmButtons::clippedPhraseIsItsToolTip_data()
+{
+    QTest::addColumn<QString>("phrase");
+    QTest::addColumn<bool>("clipped");
+    QTest::newRow("short phrase") << "Good morning" << false;
+    QTest::newRow("two lines") << "Could you please pass me the glass of water on the table?" << false;
+    QTest::newRow("many lines") << QString("Could you please pass me the glass of water on the table? ").repeated(4)
+                                << true;
+    QTest::newRow("one long word") << QString(80, u'W') << true;
+}
+
+// What the label cannot show is read from its tooltip, for a phrase loaded from Buttons.ini and
+// for one recorded; a phrase shown whole has no tooltip.
+void TestFrmButtons::clippedPhraseIsItsToolTip()
+{
+    QFETCH(QString, phrase);
+    QFETCH(bool, clipped);
+    QStringList start = designCaptions();
+    start[1] = phrase;
+    QVERIFY(writeFile(iniPath(), quotedLines(start)));
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const QLabel* loaded = page.lblButton[1];
+    QCOMPARE(loaded->text(), phrase);
+    // Measured as the label lays out its own text.
+    const bool cut = loaded->heightForWidth(loaded->width()) > loaded->height()
+        || loaded->fontMetrics().horizontalAdvance(phrase.section(u' ', 0, 0)) > loaded->width();
+    QCOMPARE(cut, clipped);
+    QCOMPARE(loaded->toolTip(), clipped ? phrase : QString());
+
+    m_messages->answerInput(phrase);
+    page.cmdRecord_Click(5);
+    QCOMPARE(page.lblButton[5]->toolTip(), clipped ? phrase : QString());
+    QVERIFY(page.lblButton[0]->toolTip().isEmpty());
+    m_messages->answerInput(QStringLiteral("Hi"));
+    page.cmdRecord_Click(5);
+    QVERIFY(page.lblButton[5]->toolTip().isEmpty());
+}
+
+// The real input box: a sentence typed into it is seen whole, and becomes the phrase.
+void TestFrmButtons::phraseBoxFitsASentence()
+{
+    WindowRegistry::services().messages = std::make_unique<QtMessageService>();
+    frmButtons& page = WindowRegistry::get<frmButtons>();
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const QString sentence = QStringLiteral("Could you please pass me the glass of water on the table?");
+    QString title;
+    QString prompt;
+    int room = 0;
+    int needed = 0;
+    QTimer::singleShot(0, this, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        prompt = box->labelText();
+        QLineEdit* field = box->findChild<QLineEdit*>();
+        QTest::keyClicks(field, sentence);
+        // The field's own frame and margins take a few pixels on each side.
+        room = field->width() - 12;
+        needed = field->fontMetrics().horizontalAdvance(field->text());
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    page.cmdRecord_Click(3);
+    QCOMPARE(title, QStringLiteral("Sayvanto"));
+    QCOMPARE(prompt, QStringLiteral("Please Enter the String"));
+    QVERIFY2(needed > 0 && needed <= room, qPrintable(QStringLiteral("%1 of %2 pixels").arg(needed).arg(room)));
+    QCOMPARE(page.phrase(3), sentence);
 }
 
 void TestFrmButtons::unwritableFileKeepsTheCaption()

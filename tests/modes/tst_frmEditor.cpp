@@ -18,8 +18,10 @@
 #include <QFile>
 #include <QInputMethodEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <clocale>
 #include <memory>
 
@@ -101,6 +103,10 @@ private slots:
     void keys();
     void composedCharacterRecords();
     void stepBackBeforeAnyRecord();
+    void undoKeepsTheCaretAtTheChange_data();
+    void undoKeepsTheCaretAtTheChange();
+    void undoNeverSplitsACharacter();
+    void undoKeepsTheView();
     void ring_data();
     void ring();
     void clearKeepsTheIndex();
@@ -280,6 +286,110 @@ void TestFrmEditor::stepBackBeforeAnyRecord()
     QCOMPARE(editorDocument().UndoIndex, 1);
     QCOMPARE(m_editor->SayText->toPlainText(), QString());
     QVERIFY(editorDocument().TextModified);
+}
+
+// Undo and Redo change only what differs, so the caret stands where the change was and typing
+// goes on there: "hello world", Undo, "X" gives "hello worX".
+void TestFrmEditor::undoKeepsTheCaretAtTheChange_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("caretBefore"); // where the caret is put before the last two keys
+    QTest::addColumn<QString>("steps"); // U undo, R redo, through the Edit menu and the toolbar
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("typedAfter");
+    QTest::addColumn<QString>("result");
+    QTest::addRow("at the end") << "hello world" << -1 << "U"
+                                << "hello wor"
+                                << "X"
+                                << "hello worX";
+    QTest::addRow("in the middle") << "one three" << 4 << "U"
+                                   << "one ree"
+                                   << "X"
+                                   << "one Xree";
+    QTest::addRow("redo") << "hello world" << -1 << "UUR"
+                          << "hello wor"
+                          << "X"
+                          << "hello worX";
+}
+
+void TestFrmEditor::undoKeepsTheCaretAtTheChange()
+{
+    QFETCH(QString, typed);
+    QFETCH(int, caretBefore);
+    QFETCH(QString, steps);
+    QFETCH(QString, after);
+    QFETCH(QString, typedAfter);
+    QFETCH(QString, result);
+    QPlainTextEdit& box = *m_editor->SayText;
+    if (caretBefore < 0) {
+        type(typed);
+    } else {
+        // The last two keys are typed at caretBefore; the first step back undoes both.
+        const QString start = typed.left(caretBefore) + typed.mid(caretBefore + 2);
+        type(start);
+        QTextCursor caret = box.textCursor();
+        caret.setPosition(caretBefore);
+        box.setTextCursor(caret);
+        type(typed.mid(caretBefore, 2));
+        QCOMPARE(box.toPlainText(), typed);
+    }
+    for (const QChar step : steps) {
+        if (step == u'U')
+            m_main->mnuEditItems[0]->trigger();
+        else
+            m_main->ToolbarA_ButtonClick(QStringLiteral("Redo"));
+    }
+    QCOMPARE(box.toPlainText(), after);
+    type(typedAfter);
+    QCOMPARE(box.toPlainText(), result);
+}
+
+// Texts that differ only in the first half of a surrogate pair (U+1F200 and U+1F600 share the
+// second): the caret goes after the whole character, never between its halves.
+void TestFrmEditor::undoNeverSplitsACharacter()
+{
+    QPlainTextEdit& box = *m_editor->SayText;
+    const QString square = QStringLiteral("x\U0001F200");
+    box.setPlainText(square + u'a');
+    m_editor->SetUndoString();
+    box.setPlainText(QStringLiteral("x\U0001F600a"));
+    m_editor->SetUndoString();
+    m_editor->UndoMe_Click();
+    QCOMPARE(box.toPlainText(), square + u'a');
+    QCOMPARE(box.textCursor().position(), 3);
+    type(QStringLiteral("X"));
+    QCOMPARE(box.toPlainText(), square + QStringLiteral("Xa"));
+}
+
+// A long text scrolled to its middle in both directions stays there after Undo and Redo (the
+// changed line is not the widest, whose length would set how far the view can go).
+void TestFrmEditor::undoKeepsTheView()
+{
+    QPlainTextEdit& box = *m_editor->SayText;
+    QStringList lines;
+    for (int i = 0; i < 300; ++i)
+        lines << QStringLiteral("line %1 ").arg(i) + QString(i == 10 ? 400 : 200, u'w'); // not the widest line
+    box.setPlainText(lines.join(u'\n'));
+    QTextCursor caret(box.document()->findBlockByNumber(150));
+    caret.movePosition(QTextCursor::EndOfBlock);
+    box.setTextCursor(caret);
+    box.ensureCursorVisible();
+    const int end = caret.position();
+    type(QStringLiteral("abc"));
+    const int top = box.verticalScrollBar()->value();
+    const int left = box.horizontalScrollBar()->value();
+    QVERIFY(top > 100 && left > 0);
+
+    m_main->mnuEditItems[0]->trigger();
+    QCOMPARE(box.document()->findBlockByNumber(150).text().right(2), QStringLiteral("wa"));
+    QCOMPARE(box.textCursor().position(), end + 1);
+    QCOMPARE(box.verticalScrollBar()->value(), top);
+    QCOMPARE(box.horizontalScrollBar()->value(), left);
+    m_main->ToolbarA_ButtonClick(QStringLiteral("Redo"));
+    QCOMPARE(box.document()->findBlockByNumber(150).text().right(2), QStringLiteral("ab"));
+    QCOMPARE(box.textCursor().position(), end + 2);
+    QCOMPARE(box.verticalScrollBar()->value(), top);
+    QCOMPARE(box.horizontalScrollBar()->value(), left);
 }
 
 void TestFrmEditor::ring_data()

@@ -73,7 +73,7 @@ void TestMDIMain::menusInOrder()
         QCOMPARE(bar[i]->menu()->objectName(), names[i]);
         QCOMPARE(bar[i]->text(), captions[i]);
     }
-    const QList<int> itemCounts { 9, 6, 3, 4, 4, 2 };
+    const QList<int> itemCounts { 9, 6, 3, 4, 6, 2 };
     for (int i = 0; i < bar.size(); ++i)
         QCOMPARE(bar[i]->menu()->actions().size(), itemCounts[i]);
 }
@@ -113,6 +113,8 @@ void TestMDIMain::menuItem_data()
     row("mnuSettings", "mnuSettingsItem(1)", 1, "Change &Text Color");
     row("mnuSettings", "mnuSettingsItems(2)", 2, "-");
     row("mnuSettings", "mnuAutoSpeech", 3, "Automatic Speech", {}, true);
+    row("mnuSpeech", "mnuEventLogSeparator", 4, "-");
+    row("mnuSpeech", "mnuEventLog", 5, "Event &Log");
     row("mnuHelp", "mnuHelpItems(0)", 0, "&Help", QKeySequence("Ctrl+H"));
     row("mnuHelp", "mnuHelpItems(1)", 1, "About Parlora");
 }

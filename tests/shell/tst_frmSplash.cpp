@@ -17,6 +17,7 @@ private slots:
     void cleanup() { WindowRegistry::reset(); }
 
     void look();
+    void captionKeepsClearOfThePicture();
     void timerOpensMainWindowAndSplashGoes();
     void mainWindowClosesSplash();
 };
@@ -42,6 +43,37 @@ void TestFrmSplash::look()
     QVERIFY(splash.Frame1->isAncestorOf(splash.Label1) && splash.Frame1->isAncestorOf(splash.Image1));
     QVERIFY(splash.Timer1->isActive());
     QCOMPARE(splash.Timer1->interval(), 3000);
+}
+
+// The caption's text starts a margin after the picture's right edge, and is still seen whole.
+void TestFrmSplash::captionKeepsClearOfThePicture()
+{
+    frmSplash& splash = WindowRegistry::get<frmSplash>();
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QCOMPARE(splash.Label1->geometry(), Twips::toPixels(3840, 1680, 3735, 375));
+    const QRect text = splash.Label1->contentsRect().translated(splash.Label1->pos());
+    const int pictureRight = splash.Image1->geometry().right();
+    QVERIFY2(text.left() >= pictureRight + 6,
+        qPrintable(QStringLiteral("text at %1, picture to %2").arg(text.left()).arg(pictureRight)));
+    QVERIFY(splash.Label1->fontMetrics().horizontalAdvance(splash.Label1->text()) <= text.width());
+
+    // As painted: between the picture's edge and the margin's end the caption puts no ink.
+    const QImage picture = splash.Label1->grab().toImage();
+    const QColor background = picture.pixelColor(0, picture.height() / 2);
+    bool inked = false;
+    bool inkedAfter = false;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const bool ink = picture.pixelColor(x, y) != background;
+            if (x < 6)
+                inked = inked || ink;
+            else
+                inkedAfter = inkedAfter || ink;
+        }
+    }
+    QVERIFY(!inked);
+    QVERIFY(inkedAfter);
 }
 
 // The real start-up: the splash alone for three seconds, then the main window, and the splash

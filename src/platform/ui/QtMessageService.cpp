@@ -2,7 +2,29 @@
 
 #include "MessageBoxes.h"
 
+#include <QFontMetrics>
 #include <QInputDialog>
+#include <QLineEdit>
+#include <QScreen>
+
+namespace {
+
+// Wide enough for a sentence of this many characters, so a phrase can be read while typed.
+constexpr int sentenceCharacters = 80;
+
+// The entry field fits a sentence, or as much of one as the screen holds.
+void widenForSentence(QInputDialog& dialog)
+{
+    auto* field = dialog.findChild<QLineEdit*>();
+    if (!field)
+        return;
+    const int sentence = field->fontMetrics().averageCharWidth() * sentenceCharacters;
+    const QScreen* screen = dialog.screen();
+    const int room = screen ? screen->availableGeometry().width() * 3 / 4 : sentence;
+    field->setMinimumWidth(qMin(sentence, room));
+}
+
+} // namespace
 
 QMessageBox::StandardButtons QtMessageService::buttons(int style)
 {
@@ -63,6 +85,7 @@ std::optional<QString> QtMessageService::inputBox(
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
     dialog.setTextValue(initial);
+    widenForSentence(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.textValue();

@@ -1,0 +1,58 @@
+#include "ConsoleLogViews.h"
+
+#include "EventLogWindow.h"
+#include "FailureNotice.h"
+#include "MDIMain.h"
+#include "SpeechMenu.h"
+#include "Twips.h"
+#include "frmConsole.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMenu>
+
+namespace {
+
+// The console's strip and its inset from the main window's right edge: the notice keeps clear.
+constexpr int consoleStrip = 2100 + 200;
+
+} // namespace
+
+ConsoleLogViews::ConsoleLogViews(MDIMain& main, frmConsole& console)
+    : QObject(&main)
+    , m_console(console)
+{
+    QMenu* speech = main.Speech->mnuSpeech;
+    mnuEventLogSeparator = speech->addSeparator();
+    mnuEventLogSeparator->setObjectName(QStringLiteral("mnuEventLogSeparator"));
+    mnuEventLog = speech->addAction(QStringLiteral("Event &Log"));
+    mnuEventLog->setObjectName(QStringLiteral("mnuEventLog"));
+    connect(mnuEventLog, &QAction::triggered, this, &ConsoleLogViews::mnuEventLog_Click);
+
+    Notice = new FailureNotice(*main.mdiArea, Twips::toPixelsX(consoleStrip));
+    LogWindow = new EventLogWindow(&main);
+    connect(&console, &frmConsole::logLineAppended, this, &ConsoleLogViews::logLineAppended);
+}
+
+bool ConsoleLogViews::isFailure(const QString& text)
+{
+    // The word highlighting's failure is a whole sentence of its own, without a description.
+    return text.endsWith(QLatin1String(": ")) || text.startsWith(QLatin1String("Failed "));
+}
+
+void ConsoleLogViews::mnuEventLog_Click()
+{
+    if (!LogWindow->isVisible())
+        LogWindow->setLog(m_console.logText());
+    LogWindow->show();
+    LogWindow->raise();
+    LogWindow->activateWindow();
+}
+
+void ConsoleLogViews::logLineAppended(const QString& text, const QString& tail)
+{
+    if (LogWindow->isVisible())
+        LogWindow->appendLine(text + tail);
+    if (isFailure(text))
+        Notice->showFailure(text + tail);
+}
