@@ -22,7 +22,7 @@
 
 #include "BenchSupport.h"
 #include "ESpeakBackend.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
 #include "SpVoice.h"
 
 #include <QCoreApplication>
@@ -91,7 +91,7 @@ public:
     }
 
 private:
-    QtAudioOutputProvider m_real;
+    PulseOutputProvider m_real;
     std::vector<std::unique_ptr<TeeSource>> m_sources; // outlive the sinks: the voice drops those first
     mutable std::mutex m_mutex;
     std::vector<char> m_copy;

@@ -194,6 +194,10 @@ void DeviceOutput::service()
         if (!m_runs.empty() && !(m_runs.front().bytes.empty() && m_runs.size() == 1))
             wanted = m_runs.front().format;
     }
+    // A format that failed is tried again once the audio buffered in it has passed: the server
+    // may be back by the next utterance.
+    if (!wanted)
+        m_failedFormat.reset();
     if (m_sink && m_sink->failed()) {
         m_error = m_sink->errorString();
         dropSink();

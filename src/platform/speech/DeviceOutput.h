@@ -70,7 +70,7 @@ private:
     bool m_closed = false;
     QElapsedTimer m_clock; // drains the buffer when there is no sink
     QString m_error;
-    std::optional<PcmFormat> m_failedFormat; // not retried until the device changes
+    std::optional<PcmFormat> m_failedFormat; // not retried until the device changes or it drained
     // Qt's sinks run the event loop while they are destroyed or restarted, and the loop may call
     // back into this object (a voice event, a click). Until the outer sink call returns, the sink
     // is neither replaced nor restarted; what was asked meanwhile is done afterwards.

@@ -1,6 +1,6 @@
 #include "ESpeakBackend.h"
 #include "PlatformError.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
 #include "SpFileStream.h"
 #include "SpVoice.h"
 #include "VoiceEventLog.h"
@@ -64,7 +64,7 @@ private slots:
             QVERIFY(e.description().contains(QStringLiteral("speech data")));
         }
         QVERIFY_THROWS_EXCEPTION(
-            PlatformError, SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<QtAudioOutputProvider>()));
+            PlatformError, SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<PulseOutputProvider>()));
         m_voice = std::make_unique<SpVoice>();
     }
 
