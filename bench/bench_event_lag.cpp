@@ -13,11 +13,11 @@
 // gaps on the way move the match instead of corrupting the clock.
 // Error: hand-over, our read (~0.5 ms) and PulseAudio's resamplers make lags look ≤ ~1 ms smaller.
 //
-// Stopping: texts are purged, and sentences skipped, at varied moments while a word sounds; the
-// time runs from the call to the play time (same clock) of the end of the last audible sample of
-// the audio that was cut. Which audio that is comes from the copy of what was handed to the
-// device: the recording is fitted as the copy from before the call, up to a change point, then as
-// the copy from after it (the next sentence, for a skip) or silence (the null sink's monitor
+// Stopping: texts are purged or paused, and sentences skipped, at varied moments while a word
+// sounds; the time runs from the call to the play time (same clock) of the end of the last audible
+// sample of the audio that was cut. Which audio that is comes from the copy of what was handed to
+// the device: the recording is fitted as the copy from before the call, up to a change point, then
+// as the copy from after it (the next sentence, for a skip) or silence (the null sink's monitor
 // carries zeros when nothing plays).
 
 #include "BenchSupport.h"
@@ -290,8 +290,8 @@ Clock::duration ms(double value)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // Reads of 20 ms ask less of the sink than the Qt stream does (12.5 ms here), so the recorder
-    // leaves the sink's latency, which the engine's position estimate depends on, as it would be.
+    // Reads of 20 ms ask less of the sink than the speech stream does, so the recorder leaves the
+    // sink's latency, which the engine's position estimate depends on, as it would be.
     MonitorRecorder recorder(rate, 20);
     if (!recorder.start() || !recorder.waitForData(5000)) {
         std::fprintf(stderr, "event-lag: the default sink's monitor cannot be recorded (is PulseAudio running?)\n");
@@ -387,6 +387,41 @@ int main(int argc, char** argv)
             voice.Speak(QString(), SVSFPurgeBeforeSpeak);
         else
             stops.push_back(cut);
+    }
+    settle(200);
+
+    // Then pausing, as stopping, but the text is resumed 400 ms later and purged after that; till
+    // the resume the recording should fall silent as after a purge.
+    constexpr int pauseCount = 10;
+    std::vector<Cut> pauses;
+    for (int i = 0; i < pauseCount; ++i) {
+        voice.Speak(prose(1500, 90 + unsigned(i)), SVSFlagsAsync | SVSFIsNotXML);
+        const Clock::time_point begun = Clock::now();
+        Cut cut;
+        bool armed = false;
+        QEventLoop loop;
+        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
+            if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
+                return;
+            armed = true;
+            QTimer::singleShot(i * 37 % 110, &loop, [&] {
+                whenSounding(recorder, &loop, [&] {
+                    cut.handed = tee->size();
+                    cut.called = Clock::now();
+                    voice.Pause();
+                    QTimer::singleShot(400, &loop, [&] {
+                        cut.next = Clock::now();
+                        voice.Resume();
+                        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+                    });
+                });
+            });
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+        if (cut.next != Clock::time_point())
+            pauses.push_back(cut);
     }
     settle(200);
 
@@ -561,6 +596,11 @@ int main(int argc, char** argv)
     for (const Cut& c : stops)
         measure(c, stopped, std::nullopt, 0, recorder.samplesBy(c.next));
 
+    // Pause: silence follows until the resume.
+    Outcome paused;
+    for (const Cut& c : pauses)
+        measure(c, paused, std::nullopt, 0, recorder.samplesBy(c.next));
+
     // Skip: everything handed after the call is the next sentence. It is found in the recording by
     // correlation with its copy (100 ms from just before its first loud sample, within a second
     // of the call), then the fit tells where the skipped sentence's copy stops being followed,
@@ -608,6 +648,7 @@ int main(int argc, char** argv)
     };
     report("stop", "Speak with purge while a word sounds", stopped, stops.size());
     report("skip", "Skip of one sentence while it sounds", skipped, skips.size());
+    report("pause", "Pause while a word sounds", paused, pauses.size());
     std::printf("stop and skip against the sink's render time instead (one block earlier): stop median %.1f ms, max "
                 "%.1f ms; skip median %.1f ms, max %.1f ms\n",
         median(stopped.renderMs), percentile(stopped.renderMs, 100), median(skipped.renderMs),

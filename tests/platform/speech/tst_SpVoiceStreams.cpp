@@ -198,8 +198,8 @@ private slots:
         QCOMPARE(order, (QList<int> { old, -old, fresh, -fresh }));
     }
 
-    // Closing the device runs Qt's event loop; what was queued for the voice must not reach it
-    // while it is half destroyed (it once hung on its own freed event queue).
+    // What was queued for the voice must not reach it while it is half destroyed, nor after (it
+    // once hung on its own freed event queue).
     void aVoiceDestroyedWhileSpeakingReceivesNothing()
     {
         if (!haveDevice())
