@@ -164,8 +164,11 @@ void tst_AudioServerLoss::pauseFallsSilentAndResumeIsHeard()
     // own; a stream that played out its buffer, or went on, would sound far longer.
     const qint64 tail = monitor.soundingSpan(paused);
     QVERIFY2(tail < MonitorRecording::rate / 5, qPrintable(QString::number(tail)));
+    // Held on the server, not merely left to run dry.
+    QVERIFY(pactl({ "list", "sink-inputs" }).contains("Corked: yes"));
     const qint64 resumed = monitor.samples();
     voice.Resume();
+    QTRY_VERIFY_WITH_TIMEOUT(pactl({ "list", "sink-inputs" }).contains("Corked: no"), 5000);
     QVERIFY(voice.WaitUntilDone(60000));
     QVERIFY(monitor.loudSamples(resumed) > MonitorRecording::rate / 2);
     QCOMPARE(log.words(kLongText).size(), kLongText.count(QStringLiteral(" ")));

@@ -30,8 +30,8 @@ bool MonitorRecording::start()
     m_process.start("parec", arguments);
     if (!m_process.waitForStarted(5000))
         return false;
-    // parec says nothing when it works; give it the time to connect, and see that it stays.
-    return !m_process.waitForFinished(300);
+    // A monitor carries silence while nothing plays, so the first bytes tell that it records.
+    return m_process.waitForReadyRead(5000);
 }
 
 void MonitorRecording::stop()
