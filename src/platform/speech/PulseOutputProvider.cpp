@@ -4,7 +4,7 @@
 #include "PulseContext.h"
 #include "PulseDeviceSink.h"
 
-#include <QSet>
+#include <QDebug>
 
 namespace {
 
@@ -43,6 +43,7 @@ std::vector<AudioDeviceInfo> PulseOutputProvider::outputs() const
         for (int n = 2; used.contains(device.description); ++n)
             device.description = QStringLiteral("%1 (%2)").arg(base).arg(n);
         used.insert(device.description);
+        m_listed.insert(device.id);
     }
     return result;
 }
@@ -57,10 +58,14 @@ std::unique_ptr<AudioDeviceSink> PulseOutputProvider::open(
     if (!deviceId.isEmpty()) {
         const auto it
             = std::find_if(devices.begin(), devices.end(), [&](const AudioDeviceInfo& d) { return d.id == deviceId; });
-        if (it == devices.end())
+        if (it != devices.end())
+            device = &*it;
+        else if (m_listed.contains(deviceId))
+            qWarning().noquote() << QStringLiteral("The audio output “%1” is gone; playing on “%2”.")
+                                        .arg(QString::fromUtf8(deviceId), device->description);
+        else
             throw PlatformError(
                 QStringLiteral("There is no audio output device “%1”.").arg(QString::fromUtf8(deviceId)));
-        device = &*it;
     }
     if (!PulseDeviceSink::sampleSpec(format))
         throw PlatformError(QStringLiteral("The audio output device “%1” cannot play %2.")

@@ -2,6 +2,7 @@
 
 #include "AudioOutputProvider.h"
 
+#include <QSet>
 #include <memory>
 
 class PulseContext;
@@ -23,4 +24,7 @@ public:
 private:
     // Shared with the sinks, which may outlive this provider.
     std::shared_ptr<PulseContext> m_context;
+    // Every device listed so far. One of them that went away is played on the default, as the
+    // server does with its streams; a name never listed is refused.
+    mutable QSet<QByteArray> m_listed;
 };

@@ -307,6 +307,16 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(tone.position(*sink) > moved + tone.perSecond() / 5, 3000);
         QVERIFY2(!sink->failed(), qPrintable(sink->errorString()));
         QCOMPARE(twins(), QStringList({ "Twin" }));
+        // A new stream for the device that went (a format change) goes where the old one went.
+        sink.reset();
+        QTest::ignoreMessage(QtWarningMsg,
+            QStringLiteral("The audio output “parlora_twin_b” is gone; playing on “%1”.")
+                .arg(m_provider.outputs().front().description)
+                .toUtf8()
+                .constData());
+        ToneSource again({ 16000, 16, 1 });
+        auto reopened = m_provider.open("parlora_twin_b", again.format, again);
+        QCOMPARE(dynamic_cast<PulseDeviceSink&>(*reopened).deviceName(), fallback);
     }
 };
 
