@@ -1,6 +1,7 @@
 // Event lag on the device path: ~20 s of prose spoken asynchronously to the default device (the
 // private PulseAudio's null sink); for each Word event, its raising time minus the time the sink
-// played its StreamPosition. Also Speak-to-first-sample on the device for 1 KB to 1 MB texts.
+// played its StreamPosition. Also Speak-to-first-sample on the device for 1 KB to 1 MB texts, and
+// right after a change of the device format.
 //
 // Clock: parec records the sink's monitor and a thread timestamps each read. The null sink renders
 // one block (its configured latency, from pactl) when its clock reaches the block's start, and the
@@ -23,6 +24,7 @@
 #include "BenchSupport.h"
 #include "ESpeakBackend.h"
 #include "PulseOutputProvider.h"
+#include "SpAudioFormat.h"
 #include "SpVoice.h"
 
 #include <QCoreApplication>
@@ -471,6 +473,34 @@ int main(int argc, char** argv)
         voice.Speak(QString(), SVSFPurgeBeforeSpeak);
         settle(300);
     }
+    // Then first audio after a change of the device format, as a user makes it (22 kHz 16-bit to
+    // 16 kHz 16-bit, to 16 kHz 8-bit, and back), each followed by a repeat in the same format.
+    // Found as the first loud sample after the call; the stream's copy is not needed for that.
+    struct FormatTrial {
+        const char* format;
+        bool changed;
+        Clock::time_point spoken;
+    };
+    std::vector<FormatTrial> formatTrials;
+    {
+        const QString shortText = prose(1024, 7);
+        const std::pair<const char*, int> formats[] = { { "16 kHz 16-bit", SAFT16kHz16BitMono },
+            { "16 kHz 8-bit", SAFT16kHz8BitMono }, { "22 kHz 16-bit", SAFT22kHz16BitMono } };
+        for (const auto& [name, type] : formats) {
+            const std::shared_ptr<SpStream> stream = voice.AudioOutputStream();
+            stream->Format().setType(type);
+            voice.setAllowAudioOutputFormatChangesOnNextSet(false);
+            voice.setAudioOutputStream(stream);
+            for (const bool changed : { true, false }) {
+                formatTrials.push_back({ name, changed, Clock::now() });
+                voice.Speak(shortText, SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsNotXML);
+                settle(400);
+                voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+                settle(300);
+            }
+        }
+    }
+
     recorder.stop(spoken - std::chrono::milliseconds(300));
 
     if (!done || words.empty()) {
@@ -649,6 +679,22 @@ int main(int argc, char** argv)
     report("stop", "Speak with purge while a word sounds", stopped, stops.size());
     report("skip", "Skip of one sentence while it sounds", skipped, skips.size());
     report("pause", "Pause while a word sounds", paused, pauses.size());
+    std::vector<double> afterChange, repeated;
+    for (const FormatTrial& t : formatTrials) {
+        const qint64 first = firstLoud(recording, recorder.samplesBy(t.spoken), audible);
+        if (first < 0) {
+            std::printf("first-audio after a format change: %s (%s) not found in the recording\n", t.format,
+                t.changed ? "changed" : "repeat");
+            continue;
+        }
+        const double took = msBetween(t.spoken, recorder.timeOf(double(first)) + block);
+        (t.changed ? afterChange : repeated).push_back(took);
+        std::printf("first-audio %s %s: %.2f ms\n", t.changed ? "after the change to" : "repeated in", t.format, took);
+    }
+    if (!afterChange.empty() && !repeated.empty())
+        std::printf("first-audio format change: median %.2f ms after a change, %.2f ms repeated (max %.2f and %.2f "
+                    "ms; Speak with purge to the first loud sample's play time)\n",
+            median(afterChange), median(repeated), percentile(afterChange, 100), percentile(repeated, 100));
     std::printf("stop and skip against the sink's render time instead (one block earlier): stop median %.1f ms, max "
                 "%.1f ms; skip median %.1f ms, max %.1f ms\n",
         median(stopped.renderMs), percentile(stopped.renderMs, 100), median(skipped.renderMs),
