@@ -1,6 +1,7 @@
 // Event lag on the device path: ~20 s of prose spoken asynchronously to the default device (the
 // private PulseAudio's null sink); for each Word event, its raising time minus the time the sink
-// played its StreamPosition. Also Speak-to-first-sample on the device for 1 KB to 1 MB texts.
+// played its StreamPosition. Also Speak-to-first-sample on the device for 1 KB to 1 MB texts, and
+// right after a change of the device format.
 //
 // Clock: parec records the sink's monitor and a thread timestamps each read. The null sink renders
 // one block (its configured latency, from pactl) when its clock reaches the block's start, and the
@@ -13,16 +14,17 @@
 // gaps on the way move the match instead of corrupting the clock.
 // Error: hand-over, our read (~0.5 ms) and PulseAudio's resamplers make lags look ≤ ~1 ms smaller.
 //
-// Stopping: texts are purged, and sentences skipped, at varied moments while a word sounds; the
-// time runs from the call to the play time (same clock) of the end of the last audible sample of
-// the audio that was cut. Which audio that is comes from the copy of what was handed to the
-// device: the recording is fitted as the copy from before the call, up to a change point, then as
-// the copy from after it (the next sentence, for a skip) or silence (the null sink's monitor
+// Stopping: texts are purged or paused, and sentences skipped, at varied moments while a word
+// sounds; the time runs from the call to the play time (same clock) of the end of the last audible
+// sample of the audio that was cut. Which audio that is comes from the copy of what was handed to
+// the device: the recording is fitted as the copy from before the call, up to a change point, then
+// as the copy from after it (the next sentence, for a skip) or silence (the null sink's monitor
 // carries zeros when nothing plays).
 
 #include "BenchSupport.h"
 #include "ESpeakBackend.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
+#include "SpAudioFormat.h"
 #include "SpVoice.h"
 
 #include <QCoreApplication>
@@ -91,7 +93,7 @@ public:
     }
 
 private:
-    QtAudioOutputProvider m_real;
+    PulseOutputProvider m_real;
     std::vector<std::unique_ptr<TeeSource>> m_sources; // outlive the sinks: the voice drops those first
     mutable std::mutex m_mutex;
     std::vector<char> m_copy;
@@ -290,8 +292,8 @@ Clock::duration ms(double value)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    // Reads of 20 ms ask less of the sink than the Qt stream does (12.5 ms here), so the recorder
-    // leaves the sink's latency, which the engine's position estimate depends on, as it would be.
+    // Reads of 20 ms ask less of the sink than the speech stream does, so the recorder leaves the
+    // sink's latency, which the engine's position estimate depends on, as it would be.
     MonitorRecorder recorder(rate, 20);
     if (!recorder.start() || !recorder.waitForData(5000)) {
         std::fprintf(stderr, "event-lag: the default sink's monitor cannot be recorded (is PulseAudio running?)\n");
@@ -390,6 +392,41 @@ int main(int argc, char** argv)
     }
     settle(200);
 
+    // Then pausing, as stopping, but the text is resumed 400 ms later and purged after that; till
+    // the resume the recording should fall silent as after a purge.
+    constexpr int pauseCount = 10;
+    std::vector<Cut> pauses;
+    for (int i = 0; i < pauseCount; ++i) {
+        voice.Speak(prose(1500, 90 + unsigned(i)), SVSFlagsAsync | SVSFIsNotXML);
+        const Clock::time_point begun = Clock::now();
+        Cut cut;
+        bool armed = false;
+        QEventLoop loop;
+        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
+            if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
+                return;
+            armed = true;
+            QTimer::singleShot(i * 37 % 110, &loop, [&] {
+                whenSounding(recorder, &loop, [&] {
+                    cut.handed = tee->size();
+                    cut.called = Clock::now();
+                    voice.Pause();
+                    QTimer::singleShot(400, &loop, [&] {
+                        cut.next = Clock::now();
+                        voice.Resume();
+                        QTimer::singleShot(300, &loop, &QEventLoop::quit);
+                    });
+                });
+            });
+        });
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+        if (cut.next != Clock::time_point())
+            pauses.push_back(cut);
+    }
+    settle(200);
+
     // Then skipping, in one text: each skip comes at least a second after the one before, in the
     // sentence it led to, once a word 20 to 60 % into that sentence's text is raised (and 0 to 90 ms
     // later, once the monitor carries speech), so that the sentence skipped is sounding and far
@@ -436,6 +473,34 @@ int main(int argc, char** argv)
         voice.Speak(QString(), SVSFPurgeBeforeSpeak);
         settle(300);
     }
+    // Then first audio after a change of the device format, as a user makes it (22 kHz 16-bit to
+    // 16 kHz 16-bit, to 16 kHz 8-bit, and back), each followed by a repeat in the same format.
+    // Found as the first loud sample after the call; the stream's copy is not needed for that.
+    struct FormatTrial {
+        const char* format;
+        bool changed;
+        Clock::time_point spoken;
+    };
+    std::vector<FormatTrial> formatTrials;
+    {
+        const QString shortText = prose(1024, 7);
+        const std::pair<const char*, int> formats[] = { { "16 kHz 16-bit", SAFT16kHz16BitMono },
+            { "16 kHz 8-bit", SAFT16kHz8BitMono }, { "22 kHz 16-bit", SAFT22kHz16BitMono } };
+        for (const auto& [name, type] : formats) {
+            const std::shared_ptr<SpStream> stream = voice.AudioOutputStream();
+            stream->Format().setType(type);
+            voice.setAllowAudioOutputFormatChangesOnNextSet(false);
+            voice.setAudioOutputStream(stream);
+            for (const bool changed : { true, false }) {
+                formatTrials.push_back({ name, changed, Clock::now() });
+                voice.Speak(shortText, SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsNotXML);
+                settle(400);
+                voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+                settle(300);
+            }
+        }
+    }
+
     recorder.stop(spoken - std::chrono::milliseconds(300));
 
     if (!done || words.empty()) {
@@ -561,6 +626,11 @@ int main(int argc, char** argv)
     for (const Cut& c : stops)
         measure(c, stopped, std::nullopt, 0, recorder.samplesBy(c.next));
 
+    // Pause: silence follows until the resume.
+    Outcome paused;
+    for (const Cut& c : pauses)
+        measure(c, paused, std::nullopt, 0, recorder.samplesBy(c.next));
+
     // Skip: everything handed after the call is the next sentence. It is found in the recording by
     // correlation with its copy (100 ms from just before its first loud sample, within a second
     // of the call), then the fit tells where the skipped sentence's copy stops being followed,
@@ -608,6 +678,23 @@ int main(int argc, char** argv)
     };
     report("stop", "Speak with purge while a word sounds", stopped, stops.size());
     report("skip", "Skip of one sentence while it sounds", skipped, skips.size());
+    report("pause", "Pause while a word sounds", paused, pauses.size());
+    std::vector<double> afterChange, repeated;
+    for (const FormatTrial& t : formatTrials) {
+        const qint64 first = firstLoud(recording, recorder.samplesBy(t.spoken), audible);
+        if (first < 0) {
+            std::printf("first-audio after a format change: %s (%s) not found in the recording\n", t.format,
+                t.changed ? "changed" : "repeat");
+            continue;
+        }
+        const double took = msBetween(t.spoken, recorder.timeOf(double(first)) + block);
+        (t.changed ? afterChange : repeated).push_back(took);
+        std::printf("first-audio %s %s: %.2f ms\n", t.changed ? "after the change to" : "repeated in", t.format, took);
+    }
+    if (!afterChange.empty() && !repeated.empty())
+        std::printf("first-audio format change: median %.2f ms after a change, %.2f ms repeated (max %.2f and %.2f "
+                    "ms; Speak with purge to the first loud sample's play time)\n",
+            median(afterChange), median(repeated), percentile(afterChange, 100), percentile(repeated, 100));
     std::printf("stop and skip against the sink's render time instead (one block earlier): stop median %.1f ms, max "
                 "%.1f ms; skip median %.1f ms, max %.1f ms\n",
         median(stopped.renderMs), percentile(stopped.renderMs, 100), median(skipped.renderMs),

@@ -22,8 +22,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The shared libraries' packages come from dpkg-shlibdeps. By hand only what is loaded at run time,
 # where no linker sees it: the synthesiser's voice data (libespeak-ng1 pulls it in today, but the
-# helper cannot speak without it). Qt's xcb platform plugin and its Multimedia back ends ship in
-# libqt6gui6 and libqt6multimedia6 themselves, which the libraries already bring.
+# helper cannot speak without it). Qt's xcb platform plugin ships in libqt6gui6 itself, which the
+# libraries already bring.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "espeak-ng-data")
 include(CPack)

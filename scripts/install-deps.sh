@@ -3,10 +3,10 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng espeak-ng-data
   libsamplerate0-dev libsndfile1-dev libsonic-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang
+  libpulse-dev pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang
   openbox icewm x11-utils xdotool desktop-file-utils appstream dpkg-dev file qt6-svg-dev libxml2-utils
 )
 missing=()

@@ -56,6 +56,8 @@ check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
 check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
 check "stop latency (purge), median" "^stop latency: median ([-0-9.]+) ms.*" "<" 100 ms
 check "stop latency (purge), max" "^stop latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
+check "pause to silence, median" "^pause latency: median ([-0-9.]+) ms.*" "<" 30 ms
+check "pause to silence, max" "^pause latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 30 ms
 check "skip latency (sentence), median" "^skip latency: median ([-0-9.]+) ms.*" "<" 100 ms
 check "skip latency (sentence), max" "^skip latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
 check "memory growth, 10 MB to device" "^memory device 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB

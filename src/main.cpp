@@ -4,9 +4,6 @@
 #include "WindowRegistry.h"
 #include "frmSplash.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 int main(int argc, char** argv)
 {
     GuardedApplication app(argc, argv, MDIMain::ProductCaption);
@@ -15,9 +12,5 @@ int main(int argc, char** argv)
     WindowRegistry::get<frmSplash>().show();
     const int status = app.exec();
     WindowRegistry::destroyAll();
-    // Qt Multimedia 6.4 takes its PulseAudio connection down at exit without its mainloop's
-    // lock, which can abort inside libpulse. Everything of ours is saved and closed by now, so
-    // the program leaves without the libraries' exit-time teardown.
-    std::fflush(nullptr);
-    std::_Exit(status);
+    return status;
 }

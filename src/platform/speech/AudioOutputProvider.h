@@ -36,8 +36,8 @@ public:
     virtual QString errorString() const = 0;
 };
 
-// Lists the output devices and opens sinks on them. The real one is Qt Multimedia's; tests may
-// stand in a provider without devices.
+// Lists the output devices and opens sinks on them. The real one is the sound server's
+// (PulseOutputProvider); tests may stand in a provider without devices.
 class AudioOutputProvider {
 public:
     virtual ~AudioOutputProvider() = default;

@@ -2,8 +2,6 @@
 
 #include "PlatformError.h"
 
-#include <QScopedValueRollback>
-
 #include <algorithm>
 
 DeviceOutput::DeviceOutput(AudioOutputProvider& provider)
@@ -114,14 +112,8 @@ void DeviceOutput::clear(quint64 generation)
 
 void DeviceOutput::silence()
 {
-    if (!m_sink)
-        return;
-    if (m_inSinkCall) {
-        m_discardPending = true;
-        return;
-    }
-    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
-    m_sink->discard();
+    if (m_sink)
+        m_sink->discard();
 }
 
 void DeviceOutput::setPaused(bool paused)
@@ -141,32 +133,18 @@ void DeviceOutput::setDevice(const QByteArray& deviceId)
         return;
     m_deviceId = deviceId;
     m_failedFormat.reset();
-    if (m_inSinkCall) {
-        m_reopenPending = true;
-        return;
-    }
     dropSink();
     service();
 }
 
 void DeviceOutput::dropSink()
 {
-    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
-    m_sink.reset(); // empties m_sink before the old sink's destructor runs
-}
-
-void DeviceOutput::runPending()
-{
-    if (std::exchange(m_reopenPending, false))
-        dropSink();
-    if (std::exchange(m_discardPending, false) && m_sink)
-        silence();
+    m_sink.reset();
 }
 
 void DeviceOutput::openSink(const PcmFormat& format)
 {
     dropSink();
-    const QScopedValueRollback inSinkCall(m_inSinkCall, true);
     {
         std::lock_guard lock(m_mutex);
         m_sinkFormat = format;
@@ -177,7 +155,9 @@ void DeviceOutput::openSink(const PcmFormat& format)
             m_sink->suspend();
         m_failedFormat.reset();
     } catch (const PlatformError& error) {
-        m_error = error.description();
+        // The first failure says why: a device that stopped is reopened at once, and fails again.
+        if (m_error.isEmpty())
+            m_error = error.description();
         m_failedFormat = format;
     }
     m_clock.restart();
@@ -185,17 +165,19 @@ void DeviceOutput::openSink(const PcmFormat& format)
 
 void DeviceOutput::service()
 {
-    if (m_inSinkCall)
-        return;
-    runPending();
     std::optional<PcmFormat> wanted;
     {
         std::lock_guard lock(m_mutex);
         if (!m_runs.empty() && !(m_runs.front().bytes.empty() && m_runs.size() == 1))
             wanted = m_runs.front().format;
     }
+    // A format that failed is tried again once the audio buffered in it has passed: the server
+    // may be back by the next utterance.
+    if (!wanted)
+        m_failedFormat.reset();
     if (m_sink && m_sink->failed()) {
-        m_error = m_sink->errorString();
+        if (m_error.isEmpty())
+            m_error = m_sink->errorString();
         dropSink();
         m_clock.restart();
     }

@@ -33,13 +33,11 @@ public:
     bool idle() const; // nothing buffered and nothing left to play
     // Drops every buffered byte and starts a new generation; cheap, safe under other locks.
     void clear(quint64 generation);
-    // Drops what the sink holds. The sink may run the event loop meanwhile, so no lock of the
-    // voice may be held.
-    void silence();
+    void silence(); // drops what the sink holds
     void setPaused(bool paused);
     void service(); // opens or reopens the sink as the buffered format needs, drains without one
     void close(); // refuses every waiting write, for shutdown
-    QString takeError(); // the last device failure, once
+    QString takeError(); // the first device failure since the last call, once
 
     qint64 readPcm(char* data, qint64 maxBytes) override;
 
@@ -53,7 +51,6 @@ private:
     qint64 bufferedMs() const;
     void openSink(const PcmFormat& format);
     void dropSink();
-    void runPending();
     qint64 readLocked(char* data, qint64 maxBytes);
 
     AudioOutputProvider& m_provider;
@@ -70,11 +67,5 @@ private:
     bool m_closed = false;
     QElapsedTimer m_clock; // drains the buffer when there is no sink
     QString m_error;
-    std::optional<PcmFormat> m_failedFormat; // not retried until the device changes
-    // Qt's sinks run the event loop while they are destroyed or restarted, and the loop may call
-    // back into this object (a voice event, a click). Until the outer sink call returns, the sink
-    // is neither replaced nor restarted; what was asked meanwhile is done afterwards.
-    bool m_inSinkCall = false;
-    bool m_reopenPending = false;
-    bool m_discardPending = false;
+    std::optional<PcmFormat> m_failedFormat; // not retried until the device changes or it drained
 };

@@ -4,7 +4,7 @@
 #include "EventQueue.h"
 #include "MarkupReader.h"
 #include "PlatformError.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
 #include "SpFileStream.h"
 #include "SpeechWorker.h"
 #include "SynthesizerProcess.h"
@@ -22,7 +22,7 @@ const QString outputPrefix = QStringLiteral("Parlora/AudioOutputs/");
 } // namespace
 
 SpVoice::SpVoice(QObject* parent)
-    : SpVoice(std::make_unique<SynthesizerProcess>(), std::make_unique<QtAudioOutputProvider>(), parent)
+    : SpVoice(std::make_unique<SynthesizerProcess>(), std::make_unique<PulseOutputProvider>(), parent)
 {
 }
 
@@ -60,11 +60,10 @@ SpVoice::~SpVoice()
 {
     m_worker.reset();
     m_timer.stop();
-    // Closing the device runs Qt's event loop, which would deliver queued calls to this voice
-    // while its members are going; the device goes first and nothing reaches the voice meanwhile.
+    // Calls the worker queued must not reach members that are going.
     QCoreApplication::removePostedEvents(this);
+    // The device's sink plays on a connection of the outputs, so the device goes first.
     m_device.reset();
-    // The outputs keep the streams they stopped a while, and deleting them runs the loop too.
     m_outputs.reset();
 }
 

@@ -1,6 +1,6 @@
 #include "ESpeakBackend.h"
 #include "PlatformError.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
 #include "SpFileStream.h"
 #include "SpVoice.h"
 #include "VoiceEventLog.h"
@@ -64,7 +64,7 @@ private slots:
             QVERIFY(e.description().contains(QStringLiteral("speech data")));
         }
         QVERIFY_THROWS_EXCEPTION(
-            PlatformError, SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<QtAudioOutputProvider>()));
+            PlatformError, SpVoice(std::make_unique<VoicelessBackend>(), std::make_unique<PulseOutputProvider>()));
         m_voice = std::make_unique<SpVoice>();
     }
 
@@ -198,8 +198,8 @@ private slots:
         QCOMPARE(order, (QList<int> { old, -old, fresh, -fresh }));
     }
 
-    // Closing the device runs Qt's event loop; what was queued for the voice must not reach it
-    // while it is half destroyed (it once hung on its own freed event queue).
+    // What was queued for the voice must not reach it while it is half destroyed, nor after (it
+    // once hung on its own freed event queue).
     void aVoiceDestroyedWhileSpeakingReceivesNothing()
     {
         if (!haveDevice())

@@ -1,6 +1,6 @@
 #include "ESpeakBackend.h"
 #include "PlatformError.h"
-#include "QtAudioOutputProvider.h"
+#include "PulseOutputProvider.h"
 #include "SpFileStream.h"
 #include "SpVoice.h"
 #include "SynthesizerProcess.h"
@@ -254,7 +254,7 @@ private slots:
     {
         auto owned = std::make_unique<SynthesizerProcess>();
         SynthesizerProcess& process = *owned;
-        SpVoice voice(std::move(owned), std::make_unique<QtAudioOutputProvider>());
+        SpVoice voice(std::move(owned), std::make_unique<PulseOutputProvider>());
         VoiceEventLog log(voice);
         const auto count = [&log](const char* kind, int stream) {
             const auto entries = log.of(QLatin1String(kind));
