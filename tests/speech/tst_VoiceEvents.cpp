@@ -1,3 +1,4 @@
+#include "MonitorRecording.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
 #include "frmConsole.h"
@@ -7,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -20,6 +22,15 @@ using Emit = std::function<void(SpVoice&)>;
 Q_DECLARE_METATYPE(Emit)
 
 namespace {
+
+// The sink the console's first output entry plays on.
+QString defaultSink()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), { QStringLiteral("get-default-sink") });
+    pactl.waitForFinished(5000);
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+}
 const QString wholeFace = QStringLiteral("MICFULL");
 const QString highlightFailure
     = QStringLiteral("Failed to high light words. This may be caused by too many charaters in the main text box.");
@@ -474,6 +485,10 @@ private slots:
             QSKIP("no audio output");
         QCOMPARE(c->SpeakFlags, 11); // markup on, as the console starts
         c->MainTxtBox->setPlainText(text);
+        // Heard, not only counted: the default sink's monitor, where the console's output plays.
+        MonitorRecording heard(QString(), defaultSink());
+        QVERIFY2(heard.start(), "the default sink's monitor cannot be recorded");
+        const qint64 before = heard.samples();
         QStringList highlighted;
         QObject context;
         // Connected after the console, so it sees the selection the console made.
@@ -484,6 +499,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);
         QCOMPARE(highlighted, words);
         QCOMPARE(log(), QStringList({ "Speak", "Markup read as text: " + problem }));
+        // Each of these texts takes over a second to say; half a second of it is well clear of noise.
+        QTRY_VERIFY_WITH_TIMEOUT(heard.loudSamples(before) > MonitorRecording::rate / 2, 5000);
         QVERIFY(!c->IsSpeaking);
     }
 };
