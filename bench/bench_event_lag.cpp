@@ -287,6 +287,34 @@ Clock::duration ms(double value)
     return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(value));
 }
 
+// Speaks a text of its own and cuts into it 1.5 s + 200 ms * i in, 0 to 110 ms after a Word event
+// and once the monitor carries speech: notes what had been handed over and when, then lets `act`
+// cut and end the loop (it ends by itself after 10 s).
+Cut cutIntoSpeech(SpVoice& voice, const MonitorRecorder& recorder, const TeeProvider& tee, int i, unsigned seed,
+    const std::function<void(Cut&, QEventLoop&)>& act)
+{
+    voice.Speak(prose(1500, seed), SVSFlagsAsync | SVSFIsNotXML);
+    const Clock::time_point begun = Clock::now();
+    Cut cut;
+    bool armed = false;
+    QEventLoop loop;
+    QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
+        if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
+            return;
+        armed = true;
+        QTimer::singleShot(i * 37 % 110, &loop, [&] {
+            whenSounding(recorder, &loop, [&] {
+                cut.handed = tee.size();
+                cut.called = Clock::now();
+                act(cut, loop);
+            });
+        });
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return cut;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -364,26 +392,10 @@ int main(int argc, char** argv)
     constexpr int stopCount = 10;
     std::vector<Cut> stops;
     for (int i = 0; i < stopCount; ++i) {
-        voice.Speak(prose(1500, 60 + unsigned(i)), SVSFlagsAsync | SVSFIsNotXML);
-        const Clock::time_point begun = Clock::now();
-        Cut cut;
-        bool armed = false;
-        QEventLoop loop;
-        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
-            if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
-                return;
-            armed = true;
-            QTimer::singleShot(i * 37 % 110, &loop, [&] {
-                whenSounding(recorder, &loop, [&] {
-                    cut.handed = tee->size();
-                    cut.called = Clock::now();
-                    voice.Speak(QString(), SVSFPurgeBeforeSpeak);
-                    QTimer::singleShot(500, &loop, &QEventLoop::quit);
-                });
-            });
+        Cut cut = cutIntoSpeech(voice, recorder, *tee, i, 60 + unsigned(i), [&voice](Cut&, QEventLoop& loop) {
+            voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+            QTimer::singleShot(500, &loop, &QEventLoop::quit);
         });
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        loop.exec();
         cut.next = Clock::now();
         if (cut.called == Clock::time_point())
             voice.Speak(QString(), SVSFPurgeBeforeSpeak);
@@ -397,30 +409,14 @@ int main(int argc, char** argv)
     constexpr int pauseCount = 10;
     std::vector<Cut> pauses;
     for (int i = 0; i < pauseCount; ++i) {
-        voice.Speak(prose(1500, 90 + unsigned(i)), SVSFlagsAsync | SVSFIsNotXML);
-        const Clock::time_point begun = Clock::now();
-        Cut cut;
-        bool armed = false;
-        QEventLoop loop;
-        QObject::connect(&voice, &SpVoice::Word, &loop, [&](int, QVariant, int, int) {
-            if (armed || Clock::now() - begun < std::chrono::milliseconds(1500 + 200 * i))
-                return;
-            armed = true;
-            QTimer::singleShot(i * 37 % 110, &loop, [&] {
-                whenSounding(recorder, &loop, [&] {
-                    cut.handed = tee->size();
-                    cut.called = Clock::now();
-                    voice.Pause();
-                    QTimer::singleShot(400, &loop, [&] {
-                        cut.next = Clock::now();
-                        voice.Resume();
-                        QTimer::singleShot(300, &loop, &QEventLoop::quit);
-                    });
-                });
+        const Cut cut = cutIntoSpeech(voice, recorder, *tee, i, 90 + unsigned(i), [&voice](Cut& cut, QEventLoop& loop) {
+            voice.Pause();
+            QTimer::singleShot(400, &loop, [&voice, at = &cut, on = &loop] {
+                at->next = Clock::now();
+                voice.Resume();
+                QTimer::singleShot(300, on, &QEventLoop::quit);
             });
         });
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        loop.exec();
         voice.Speak(QString(), SVSFPurgeBeforeSpeak);
         if (cut.next != Clock::time_point())
             pauses.push_back(cut);

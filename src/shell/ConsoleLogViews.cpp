@@ -11,13 +11,6 @@
 #include <QMdiArea>
 #include <QMenu>
 
-namespace {
-
-// The console's strip and its inset from the main window's right edge: the notice keeps clear.
-constexpr int consoleStrip = 2100 + 200;
-
-} // namespace
-
 ConsoleLogViews::ConsoleLogViews(MDIMain& main, frmConsole& console)
     : QObject(&main)
     , m_console(console)
@@ -29,7 +22,9 @@ ConsoleLogViews::ConsoleLogViews(MDIMain& main, frmConsole& console)
     mnuEventLog->setObjectName(QStringLiteral("mnuEventLog"));
     connect(mnuEventLog, &QAction::triggered, this, &ConsoleLogViews::mnuEventLog_Click);
 
-    Notice = new FailureNotice(*main.mdiArea, Twips::toPixelsX(consoleStrip));
+    // Clear of the console's strip and its inset from the main window's right edge.
+    Notice
+        = new FailureNotice(*main.mdiArea, Twips::toPixelsX(MDIMain::ConsoleStripWidth + MDIMain::ConsoleStripInset));
     LogWindow = new EventLogWindow(&main);
     connect(&console, &frmConsole::logLineAppended, this, &ConsoleLogViews::logLineAppended);
 }

@@ -46,11 +46,9 @@
 
 namespace {
 
-// Outer size below which the layout pass enlarges the window, and the console's strip.
+// Outer size below which the layout pass enlarges the window.
 constexpr int minimumOuterWidth = 9735;
 constexpr int minimumOuterHeight = 8600;
-constexpr int consoleWidth = 2100;
-constexpr int consoleInset = 200;
 
 // Larger than this no desktop window can be, nor stand farther from the desktop's origin.
 constexpr int largestWindowPixels = 32767;
@@ -371,11 +369,11 @@ void MDIMain::ResizeForms()
 
     const int width = Twips::fromPixelsX(m_placement->frame().width());
     const int height = Twips::fromPixelsY(m_placement->frame().height());
-    const int stripLeft = width - consoleWidth - consoleInset;
+    const int stripLeft = width - ConsoleStripWidth - ConsoleStripInset;
 
     // The whole place, top too: a console dragged down would otherwise keep its lists out of sight.
     QMdiSubWindow& frame = consoleFrame();
-    frame.setGeometry(Twips::toPixelsX(stripLeft), 0, Twips::toPixelsX(consoleWidth), Twips::toPixelsY(height));
+    frame.setGeometry(Twips::toPixelsX(stripLeft), 0, Twips::toPixelsX(ConsoleStripWidth), Twips::toPixelsY(height));
 
     frmEditor& editor = page<frmEditor>();
     if (!editor.isHidden())

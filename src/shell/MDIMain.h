@@ -32,6 +32,9 @@ class MDIMain : public QMainWindow {
     Q_OBJECT
 public:
     static inline const QString ProductCaption = QStringLiteral("Parlora v1.0");
+    // The console's strip at the right edge, in twips: its width and its inset from the edge.
+    static constexpr int ConsoleStripWidth = 2100;
+    static constexpr int ConsoleStripInset = 200;
 
     MDIMain();
     ~MDIMain() override;

@@ -241,8 +241,7 @@ void frmConsole::placeSettingsRows()
             left, controlTop, Twips::toPixelsX(row.controlWidth), Twips::toPixelsY(row.controlHeight));
         below = controlTop + row.control->height() + gap;
     }
-    for (QLabel* value : { RateValue, VolumeValue }) {
-        const QLabel* name = value == RateValue ? Label3 : Label4;
+    for (const auto& [value, name] : { std::pair { RateValue, Label3 }, std::pair { VolumeValue, Label4 } }) {
         value->setGeometry(name->geometry());
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -89,15 +89,18 @@ void PulseContext::dropContext()
     pa_context_disconnect(m_context);
     pa_context_unref(m_context);
     m_context = nullptr;
-    {
-        std::lock_guard guard(m_mutex);
-        m_ready = false;
-        m_connecting = false;
-        m_answered = m_requested; // replies to a dropped connection never come
-        m_sinks.clear();
-        m_incoming.clear();
-    }
+    forgetConnection();
     m_changed.notify_all();
+}
+
+void PulseContext::forgetConnection()
+{
+    std::lock_guard guard(m_mutex);
+    m_ready = false;
+    m_connecting = false;
+    m_answered = m_requested; // replies to a lost connection never come
+    m_sinks.clear();
+    m_incoming.clear();
 }
 
 void PulseContext::scheduleRetry()
@@ -110,13 +113,18 @@ void PulseContext::scheduleRetry()
     m_retry = api->time_new(api, &when, &PulseContext::onRetry, this);
 }
 
-void PulseContext::onRetry(pa_mainloop_api* api, pa_time_event* event, const timeval*, void* self)
+void PulseContext::onRetry(pa_mainloop_api*, pa_time_event*, const timeval*, void* self)
 {
-    auto* context = static_cast<PulseContext*>(self);
-    api->time_free(event);
-    context->m_retry = nullptr;
-    context->dropContext();
-    context->connect();
+    static_cast<PulseContext*>(self)->reconnectNow();
+}
+
+// Runs the pending retry at once. Called with the loop locked.
+void PulseContext::reconnectNow()
+{
+    pa_threaded_mainloop_get_api(m_loop)->time_free(m_retry);
+    m_retry = nullptr;
+    dropContext();
+    connect();
 }
 
 void PulseContext::onState(pa_context*, void* self)
@@ -139,14 +147,7 @@ void PulseContext::stateChanged()
         }
         requestSinks();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        {
-            std::lock_guard guard(m_mutex);
-            m_ready = false;
-            m_connecting = false;
-            m_answered = m_requested;
-            m_sinks.clear();
-            m_incoming.clear();
-        }
+        forgetConnection();
         // The context is let go on the retry, outside its own callback.
         scheduleRetry();
     }
@@ -223,12 +224,8 @@ bool PulseContext::waitUntilReady(std::chrono::milliseconds timeout)
         std::lock_guard pulse(*this);
         if (readyContext())
             return true;
-        if (m_retry) {
-            pa_threaded_mainloop_get_api(m_loop)->time_free(m_retry);
-            m_retry = nullptr;
-            dropContext();
-            connect();
-        }
+        if (m_retry)
+            reconnectNow();
     }
     std::unique_lock guard(m_mutex);
     m_changed.wait_for(guard, timeout, [this] { return m_ready || !m_connecting; });

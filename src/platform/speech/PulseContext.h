@@ -48,6 +48,8 @@ private:
     // These run on libpulse's thread, or with its lock held.
     void connect();
     void dropContext();
+    void forgetConnection();
+    void reconnectNow();
     void scheduleRetry();
     void stateChanged();
     void sinksEnded(bool complete);

@@ -27,28 +27,28 @@ std::optional<pa_sample_spec> PulseDeviceSink::sampleSpec(const PcmFormat& forma
 {
     if (format.channels != 1 && format.channels != 2)
         return std::nullopt;
-    pa_sample_spec spec {};
+    pa_sample_spec sample {};
     if (format.bitsPerSample == 8)
-        spec.format = PA_SAMPLE_U8;
+        sample.format = PA_SAMPLE_U8;
     else if (format.bitsPerSample == 16)
-        spec.format = PA_SAMPLE_S16LE;
+        sample.format = PA_SAMPLE_S16LE;
     else
         return std::nullopt;
     if (format.sampleRate <= 0)
         return std::nullopt;
-    spec.rate = uint32_t(format.sampleRate);
-    spec.channels = uint8_t(format.channels);
-    if (!pa_sample_spec_valid(&spec))
+    sample.rate = uint32_t(format.sampleRate);
+    sample.channels = uint8_t(format.channels);
+    if (!pa_sample_spec_valid(&sample))
         return std::nullopt;
-    return spec;
+    return sample;
 }
 
 PulseDeviceSink::PulseDeviceSink(
     std::shared_ptr<PulseContext> context, const AudioDeviceInfo& device, const PcmFormat& format, PcmSource& source)
     : m_context(std::move(context))
     , m_source(source)
-    , m_spec(sampleSpec(format).value())
-    , m_frameBytes(qint64(pa_frame_size(&m_spec)))
+    , m_sampleFormat(sampleSpec(format).value())
+    , m_frameBytes(qint64(pa_frame_size(&m_sampleFormat)))
     , m_description(device.description)
     , m_device(device.id)
 {
@@ -73,7 +73,7 @@ void PulseDeviceSink::connectStream(const AudioDeviceInfo& device)
     pa_context* context = m_context->readyContext();
     if (!context)
         throw PlatformError(QStringLiteral("The sound server is not reachable."));
-    m_stream = pa_stream_new(context, "Speech", &m_spec, nullptr);
+    m_stream = pa_stream_new(context, "Speech", &m_sampleFormat, nullptr);
     if (!m_stream)
         throw PlatformError(QStringLiteral("The audio output device “%1” refused a stream: %2.")
                                 .arg(m_description, QString::fromUtf8(pa_strerror(pa_context_errno(context)))));
@@ -82,7 +82,7 @@ void PulseDeviceSink::connectStream(const AudioDeviceInfo& device)
     // The server picks the prebuffer and request sizes for this total latency.
     pa_buffer_attr attr {};
     attr.maxlength = uint32_t(-1);
-    attr.tlength = uint32_t(pa_usec_to_bytes(latencyMs * PA_USEC_PER_MSEC, &m_spec));
+    attr.tlength = uint32_t(pa_usec_to_bytes(latencyMs * PA_USEC_PER_MSEC, &m_sampleFormat));
     attr.prebuf = uint32_t(-1);
     attr.minreq = uint32_t(-1);
     attr.fragsize = uint32_t(-1);
@@ -134,12 +134,8 @@ void PulseDeviceSink::onState(pa_stream* stream, void* self)
         std::lock_guard guard(sink->m_mutex);
         sink->m_settled = true;
     } else if (!PA_STREAM_IS_GOOD(state)) {
-        const QString reason = QString::fromUtf8(pa_strerror(pa_context_errno(pa_stream_get_context(stream))));
+        sink->recordFailure(sink->serverError());
         std::lock_guard guard(sink->m_mutex);
-        if (sink->m_errorString.isEmpty())
-            sink->m_errorString
-                = QStringLiteral("The audio output device “%1” stopped: %2.").arg(sink->m_description, reason);
-        sink->m_failed = true;
         sink->m_settled = true;
     } else {
         return;
@@ -158,7 +154,8 @@ QString PulseDeviceSink::errorString() const
     return m_errorString;
 }
 
-void PulseDeviceSink::fail(const QString& reason)
+// The first failure is the one reported. Any thread.
+void PulseDeviceSink::recordFailure(const QString& reason)
 {
     {
         std::lock_guard guard(m_mutex);
@@ -166,6 +163,11 @@ void PulseDeviceSink::fail(const QString& reason)
             m_errorString = reason;
     }
     m_failed = true;
+}
+
+void PulseDeviceSink::fail(const QString& reason)
+{
+    recordFailure(reason);
     m_timer.stop();
 }
 
@@ -280,7 +282,7 @@ qint64 PulseDeviceSink::serverPending() const
         int negative = 0;
         if (pa_stream_get_latency(m_stream, &latency, &negative) < 0)
             return m_sinceFlush;
-        bytes = negative ? 0 : qint64(pa_usec_to_bytes(latency, &m_spec));
+        bytes = negative ? 0 : qint64(pa_usec_to_bytes(latency, &m_sampleFormat));
         m_stop.reset();
     } else {
         // The first report of a stop measured the sink when it had just taken the last bytes;
@@ -289,7 +291,8 @@ qint64 PulseDeviceSink::serverPending() const
             m_stop = Stop { info->write_index, info->timestamp, info->sink_usec };
         const pa_usec_t age = pa_timeval_age(&m_stop->measured);
         const pa_usec_t inSink = m_stop->sinkUsec > age ? m_stop->sinkUsec - age : 0;
-        bytes = std::max<qint64>(0, info->write_index - info->read_index) + qint64(pa_usec_to_bytes(inSink, &m_spec));
+        bytes = std::max<qint64>(0, info->write_index - info->read_index)
+            + qint64(pa_usec_to_bytes(inSink, &m_sampleFormat));
     }
     return std::min(bytes, m_sinceFlush) / m_frameBytes * m_frameBytes;
 }

@@ -58,12 +58,13 @@ private:
     void trigger();
     void reportMove();
     qint64 serverPending() const;
+    void recordFailure(const QString& reason);
     void fail(const QString& reason);
     QString serverError() const;
 
     std::shared_ptr<PulseContext> m_context;
     PcmSource& m_source;
-    const pa_sample_spec m_spec;
+    const pa_sample_spec m_sampleFormat;
     const qint64 m_frameBytes;
     const QString m_description;
     pa_stream* m_stream = nullptr;

@@ -32,13 +32,14 @@ bool SeenTabOrder::isSeen(const QWidget& control)
     if (!control.isVisible())
         return false;
     QRect shown = control.rect();
-    const QWidget* widget = &control;
-    while (!widget->isWindow() && widget->parentWidget()) {
+    QPoint middle = shown.center();
+    for (const QWidget* widget = &control; !widget->isWindow() && widget->parentWidget();) {
         shown.translate(widget->pos());
+        middle += widget->pos();
         widget = widget->parentWidget();
         shown &= widget->rect();
     }
-    return shown.contains(control.mapTo(widget, control.rect().center()));
+    return shown.contains(middle);
 }
 
 void SeenTabOrder::refresh()
