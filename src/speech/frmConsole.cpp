@@ -1,16 +1,20 @@
 #include "frmConsole.h"
 
+#include "CheckValue.h"
+#include "ConsoleControls.h"
 #include "EventItems.h"
-#include "MDIMain.h"
+#include "EventLogBox.h"
+#include "FailureText.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
-#include "SpFileStream.h"
+#include "ProductCaption.h"
+#include "SkipCount.h"
 #include "SystemColors.h"
+#include "TextSpanSelector.h"
 #include "Twips.h"
-#include "UpDown.h"
 #include "VisemeFace.h"
+#include "WaveRecording.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,49 +25,33 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
-#include <QTextLayout>
-#include <cmath>
 #include <cstdlib>
 
 namespace {
 
 const QString defaultFormat = QStringLiteral("SAFT22kHz16BitMono");
-const QString initialText = QStringLiteral("Enter text you wish spoken here.");
 constexpr int magenta = 0xFF00FF;
 constexpr int defaultFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
-constexpr int logLimit = 64000;
-constexpr int logCut = 10240;
-constexpr int invalidPropertyValue = 380;
 const QString highlightFailure
     = QStringLiteral("Failed to high light words. This may be caused by too many charaters in the main text box.");
 
-void place(QWidget* control, int left, int top, int width, int height)
+// The tokens' descriptions as a list's entries, none of them selected; filling runs no choice.
+void listDescriptions(QComboBox* list, const SpObjectTokens& tokens)
 {
-    control->setGeometry(Twips::toPixels(left, top, width, height));
+    const QSignalBlocker blocker(list);
+    for (const SpObjectToken& token : tokens)
+        list->addItem(token.GetDescription(0));
+    list->setCurrentIndex(-1);
 }
 
-QString describe(const std::exception& failure)
+// Without any audio device the output list says so and cannot be used.
+void listNoOutput(QComboBox* list)
 {
-    if (const auto* platform = dynamic_cast<const PlatformError*>(&failure))
-        return platform->description();
-    return QString::fromLocal8Bit(failure.what());
-}
-
-// The check box's value as the toolkit numbers it: 0 unticked, 1 ticked, 2 greyed.
-short valueOf(const QCheckBox* box)
-{
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    case Qt::Unchecked:
-        break;
-    }
-    return 0;
+    const QSignalBlocker blocker(list);
+    list->addItem(QStringLiteral("No audio ouput object available"));
+    list->setEnabled(false);
+    list->setCurrentIndex(-1);
 }
 
 // Sliders set by code do not act as if the user had moved them.
@@ -71,21 +59,6 @@ void setQuietly(QSlider* slider, int value)
 {
     const QSignalBlocker blocker(slider);
     slider->setValue(value);
-}
-
-// The skip count as a 16-bit number: blanks around it and a sign are allowed, a fraction goes to
-// the nearest whole number and a half to the even one.
-short toSkipCount(const QString& text)
-{
-    bool isNumber = false;
-    const double number = text.trimmed().toDouble(&isNumber);
-    if (!isNumber || !std::isfinite(number))
-        throw PlatformError(QStringLiteral("\"%1\" is not a number.").arg(text));
-    const double rounded = std::nearbyint(number);
-    if (rounded < -32768 || rounded > 32767)
-        throw PlatformError(
-            QStringLiteral("%1 is out of range: a skip count runs from -32768 to 32767.").arg(text.trimmed()));
-    return static_cast<short>(rounded);
 }
 
 // The console's outer height: the frame of its subwindow when it stands in one.
@@ -100,190 +73,25 @@ int outerHeight(const QWidget* console)
 } // namespace
 
 frmConsole::frmConsole()
-    : VisemePicture(new QLabel(this))
-    , Frame2(new QGroupBox(this))
-    , Label2(new QLabel(tr("Voice"), Frame2))
-    , VoiceCB(new QComboBox(Frame2))
-    , Label5(new QLabel(tr("Format"), Frame2))
-    , FormatCB(new QComboBox(Frame2))
-    , Label1(new QLabel(tr("Audio Output"), Frame2))
-    , AudioOutputCB(new QComboBox(Frame2))
-    , Label3(new QLabel(tr("Rate"), Frame2))
-    , RateSldr(new QSlider(Qt::Horizontal, Frame2))
-    , Label4(new QLabel(tr("Volume"), Frame2))
-    , VolumeSldr(new QSlider(Qt::Horizontal, Frame2))
-    , RateValue(new QLabel(Frame2))
-    , VolumeValue(new QLabel(Frame2))
-    , MainTxtBox(new QPlainTextEdit(initialText, this))
-    , SpeakBtn(new QPushButton(tr("Speak"), this))
-    , PauseBtn(new QPushButton(QStringLiteral("Pause"), this))
-    , StopBtn(new QPushButton(tr("Stop"), this))
-    , SkipBtn(new QPushButton(tr("Skip"), this))
-    , ResetBtn(new QPushButton(tr("Reset"), this))
-    , SkipTxtBox(new QLineEdit(QStringLiteral("0"), this))
-    , UpDown1(new UpDown(this))
-    , Frame1(new QGroupBox(tr("Speak Flags"), this))
-    , chkSpFlagAync(new QCheckBox(tr("FlagsAsync"), Frame1))
-    , chkSpFlagPurgeBeforeSpeak(new QCheckBox(tr("PurgeBeforeSpeak"), Frame1))
-    , chkSpFlagIsFilename(new QCheckBox(tr("IsFilename"), Frame1))
-    , chkSpFlagIsXML(new QCheckBox(tr("IsXML"), Frame1))
-    , chkSpFlagPersistXML(new QCheckBox(tr("PersistXML"), Frame1))
-    , chkSpFlagNLPSpeakPunc(new QCheckBox(tr("NLPSpeakPunc"), Frame1))
-    , chkShowEvents(new QCheckBox(tr("Show Events"), Frame1))
-    , DebugTxtBox(new QPlainTextEdit(this))
 {
     Q_INIT_RESOURCE(console);
-    buildControls();
-    connectControls();
-    m_tabOrder = std::make_unique<SeenTabOrder>(*this);
-}
-
-void frmConsole::buildControls()
-{
+    ConsoleControls::build(*this);
     setObjectName(QStringLiteral("frmConsole"));
     setWindowTitle(tr("Speech Console"));
     resize(Twips::toPixelsX(8955), Twips::toPixelsY(9420));
-
-    const std::pair<QWidget*, const char*> names[] = { { VisemePicture, "VisemePicture" }, { Frame2, "Frame2" },
-        { Label2, "Label2" }, { VoiceCB, "VoiceCB" }, { Label5, "Label5" }, { FormatCB, "FormatCB" },
-        { Label1, "Label1" }, { AudioOutputCB, "AudioOutputCB" }, { Label3, "Label3" }, { RateSldr, "RateSldr" },
-        { Label4, "Label4" }, { VolumeSldr, "VolumeSldr" }, { MainTxtBox, "MainTxtBox" }, { SpeakBtn, "SpeakBtn" },
-        { PauseBtn, "PauseBtn" }, { StopBtn, "StopBtn" }, { SkipBtn, "SkipBtn" }, { ResetBtn, "ResetBtn" },
-        { SkipTxtBox, "SkipTxtBox" }, { UpDown1, "UpDown1" }, { Frame1, "Frame1" }, { chkSpFlagAync, "chkSpFlagAync" },
-        { chkSpFlagPurgeBeforeSpeak, "chkSpFlagPurgeBeforeSpeak" }, { chkSpFlagIsFilename, "chkSpFlagIsFilename" },
-        { chkSpFlagIsXML, "chkSpFlagIsXML" }, { chkSpFlagPersistXML, "chkSpFlagPersistXML" },
-        { chkSpFlagNLPSpeakPunc, "chkSpFlagNLPSpeakPunc" }, { chkShowEvents, "chkShowEvents" },
-        { DebugTxtBox, "DebugTxtBox" } };
-    for (const auto& [control, name] : names)
-        control->setObjectName(QLatin1String(name));
-    RateValue->setObjectName(QStringLiteral("RateValue"));
-    VolumeValue->setObjectName(QStringLiteral("VolumeValue"));
-
-    // The face picture is a little smaller than the pictures; they stand centred in it.
-    place(VisemePicture, 120, 60, 1875, 1815);
-    VisemePicture->setAlignment(Qt::AlignCenter);
-
-    place(Frame2, 120, 1920, 1875, 4995);
-    placeSettingsRows();
-
-    RateSldr->setRange(-10, 10);
-    RateSldr->setSingleStep(1);
-    RateSldr->setPageStep(1);
-    RateSldr->setToolTip(tr("Changes voice playback rate"));
-    VolumeSldr->setRange(0, 100);
-    VolumeSldr->setSingleStep(1);
-    VolumeSldr->setPageStep(5);
-    VolumeSldr->setToolTip(tr("Changes voice playback volume"));
-    for (QSlider* slider : { RateSldr, VolumeSldr })
-        slider->setTickPosition(QSlider::TicksBelow);
-    RateSldr->setTickInterval(1);
-    VolumeSldr->setTickInterval(10);
-
-    place(MainTxtBox, 4260, 1560, 4575, 2175);
-
-    // The buttons are only as wide as the gap left of the skip count; a smaller font fits them.
-    QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.8);
-    placeSpeakButtons(small);
-    place(SkipTxtBox, 3480, 3420, 400, 375);
-    place(UpDown1, 3885, 3420, 240, 375);
-    UpDown1->setBuddy(SkipTxtBox);
-    UpDown1->setRange(-50, 50);
-    UpDown1->setIncrement(1);
-
-    place(Frame1, 2340, 4860, 3615, 1575);
-    QCheckBox* const firstColumn[] = { chkSpFlagAync, chkSpFlagPurgeBeforeSpeak, chkSpFlagIsFilename, chkSpFlagIsXML };
-    QCheckBox* const secondColumn[] = { chkSpFlagPersistXML, chkSpFlagNLPSpeakPunc, chkShowEvents };
-    for (QCheckBox* box : firstColumn)
-        box->setFont(small);
-    for (QCheckBox* box : secondColumn)
-        box->setFont(small);
-    for (int row = 0; row < 4; ++row)
-        place(firstColumn[row], 90, 240 + row * 315, 1935, 285);
-    for (int row = 0; row < 3; ++row)
-        place(secondColumn[row], 2040, 240 + row * 315, 1545, 285);
-
-    place(DebugTxtBox, 120, 7380, 7815, 1920);
-    DebugTxtBox->setReadOnly(true);
-    DebugTxtBox->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Read-only: an undo history would only keep every line ever logged.
-    DebugTxtBox->setUndoRedoEnabled(false);
-
-    nameControls();
+    // Long entries are shown whole in the open lists and as tooltips.
+    m_wholeTexts
+        = std::make_unique<WholeTextLists>(std::initializer_list<QComboBox*> { VoiceCB, FormatCB, AudioOutputCB });
+    m_log = std::make_unique<EventLogBox>(*DebugTxtBox);
+    m_spokenSpan = std::make_unique<TextSpanSelector>(*MainTxtBox);
     for (int number = 1; number <= VisemeFace::pictureCount; ++number)
         MouthImgList.add(QImage(QStringLiteral(":/console/face/%1.png").arg(number, 2, 10, QLatin1Char('0'))),
             VisemeFace::keyOf(number));
+    ConsoleControls::connect(*this);
+    m_tabOrder = std::make_unique<SeenTabOrder>(*this);
 }
 
-// Each label above its control, as designed when the font fits; a taller font pushes the rows
-// below down instead of letting a label run into its control.
-void frmConsole::placeSettingsRows()
-{
-    struct Row {
-        QLabel* label;
-        int labelTop;
-        QWidget* control;
-        int controlTop, controlWidth, controlHeight;
-    };
-    const Row rows[] = { { Label2, 180, VoiceCB, 420, 1740, 330 }, { Label5, 780, FormatCB, 960, 1740, 330 },
-        { Label1, 1320, AudioOutputCB, 1500, 1740, 330 }, { Label3, 1800, RateSldr, 1980, 1740, 285 },
-        { Label4, 2280, VolumeSldr, 2460, 1680, 285 } };
-    const int left = Twips::toPixelsX(60);
-    const int width = Twips::toPixelsX(1740);
-    const int labelHeight = std::max(Twips::toPixelsY(240), Label2->fontMetrics().height());
-    constexpr int gap = 2;
-    int below = 0;
-    for (const Row& row : rows) {
-        const int labelTop = std::max(Twips::toPixelsY(row.labelTop), below);
-        row.label->setGeometry(left, labelTop, width, labelHeight);
-        const int controlTop = std::max(Twips::toPixelsY(row.controlTop), labelTop + labelHeight + gap);
-        row.control->setGeometry(
-            left, controlTop, Twips::toPixelsX(row.controlWidth), Twips::toPixelsY(row.controlHeight));
-        below = controlTop + row.control->height() + gap;
-    }
-    for (const auto& [value, name] : { std::pair { RateValue, Label3 }, std::pair { VolumeValue, Label4 } }) {
-        value->setGeometry(name->geometry());
-        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-}
-
-// As wide as their widest caption ("Resume" too), growing leftwards from where the skip count
-// stands beside them.
-void frmConsole::placeSpeakButtons(const QFont& font)
-{
-    const std::pair<QPushButton*, int> column[]
-        = { { SpeakBtn, 2100 }, { StopBtn, 2535 }, { PauseBtn, 2985 }, { SkipBtn, 3420 }, { ResetBtn, 3855 } };
-    int width = Twips::toPixelsX(480);
-    for (const auto& [button, top] : column) {
-        button->setFont(font);
-        width = std::max(width, button->sizeHint().width());
-    }
-    PauseBtn->setText(QStringLiteral("Resume"));
-    width = std::max(width, PauseBtn->sizeHint().width());
-    PauseBtn->setText(QStringLiteral("Pause"));
-    const int right = Twips::toPixelsX(3000 + 480);
-    for (const auto& [button, top] : column)
-        button->setGeometry(right - width, Twips::toPixelsY(top), width, Twips::toPixelsY(375));
-}
-
-// What a screen reader announces: the lists and sliders by the labels above them, the face by
-// what it shows. Long entries are shown whole in the open lists and as tooltips.
-void frmConsole::nameControls()
-{
-    Label2->setBuddy(VoiceCB);
-    Label5->setBuddy(FormatCB);
-    Label1->setBuddy(AudioOutputCB);
-    Label3->setBuddy(RateSldr);
-    Label4->setBuddy(VolumeSldr);
-    VisemePicture->setAccessibleName(tr("Face"));
-    VisemePicture->setAccessibleDescription(tr("A face whose mouth moves with the voice"));
-    m_wholeTexts
-        = std::make_unique<WholeTextLists>(std::initializer_list<QComboBox*> { VoiceCB, FormatCB, AudioOutputCB });
-    DebugTxtBox->setTabChangesFocus(true);
-    MainTxtBox->setAccessibleName(tr("Text to speak"));
-    SkipTxtBox->setAccessibleName(tr("Sentences to skip"));
-    DebugTxtBox->setAccessibleName(tr("Event log"));
-}
+frmConsole::~frmConsole() = default;
 
 void frmConsole::showSliderValues()
 {
@@ -295,28 +103,6 @@ bool frmConsole::focusNextPrevChild(bool next)
 {
     m_tabOrder->refresh();
     return QWidget::focusNextPrevChild(next);
-}
-
-void frmConsole::connectControls()
-{
-    connect(VoiceCB, &QComboBox::currentIndexChanged, this, &frmConsole::VoiceCB_Click);
-    connect(FormatCB, &QComboBox::currentIndexChanged, this, &frmConsole::FormatCB_Click);
-    connect(AudioOutputCB, &QComboBox::currentIndexChanged, this, &frmConsole::AudioOutputCB_Click);
-    connect(RateSldr, &QSlider::valueChanged, this, &frmConsole::RateSldr_Scroll);
-    connect(VolumeSldr, &QSlider::valueChanged, this, &frmConsole::VolumeSldr_Scroll);
-
-    connect(chkSpFlagAync, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagAync_Click);
-    connect(chkSpFlagPurgeBeforeSpeak, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagPurgeBeforeSpeak_Click);
-    connect(chkSpFlagIsFilename, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagIsFilename_Click);
-    connect(chkSpFlagIsXML, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagIsXML_Click);
-    connect(chkSpFlagPersistXML, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagPersistXML_Click);
-    connect(chkSpFlagNLPSpeakPunc, &QCheckBox::stateChanged, this, &frmConsole::chkSpFlagNLPSpeakPunc_Click);
-
-    connect(SpeakBtn, &QPushButton::clicked, this, &frmConsole::VoiceSpeak);
-    connect(PauseBtn, &QPushButton::clicked, this, &frmConsole::VoicePause);
-    connect(StopBtn, &QPushButton::clicked, this, &frmConsole::VoiceStop);
-    connect(SkipBtn, &QPushButton::clicked, this, &frmConsole::SkipBtn_Click);
-    connect(ResetBtn, &QPushButton::clicked, this, &frmConsole::ResetBtn_Click);
 }
 
 SpVoice& frmConsole::voice() const
@@ -346,29 +132,17 @@ void frmConsole::Form_Load()
     try {
         Voice = std::make_unique<SpVoice>();
         connectVoice();
-        {
-            const QSignalBlocker blocker(VoiceCB);
-            for (const SpObjectToken& token : voice().GetVoices(QString(), QString()))
-                VoiceCB->addItem(token.GetDescription(0));
-            VoiceCB->setCurrentIndex(-1);
-        }
+        listDescriptions(VoiceCB, voice().GetVoices(QString(), QString()));
         select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
         LoadFormats();
         setQuietly(RateSldr, voice().Rate());
         setQuietly(VolumeSldr, voice().Volume());
         showSliderValues();
         select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
-        {
-            const QSignalBlocker blocker(AudioOutputCB);
-            if (voice().GetAudioOutputs(QString(), QString()).Count() < 1) {
-                AudioOutputCB->addItem(QStringLiteral("No audio ouput object available"));
-                AudioOutputCB->setEnabled(false);
-            } else {
-                for (const SpObjectToken& token : voice().GetAudioOutputs(QString(), QString()))
-                    AudioOutputCB->addItem(token.GetDescription(0));
-            }
-            AudioOutputCB->setCurrentIndex(-1);
-        }
+        if (voice().GetAudioOutputs(QString(), QString()).Count() < 1)
+            listNoOutput(AudioOutputCB);
+        else
+            listDescriptions(AudioOutputCB, voice().GetAudioOutputs(QString(), QString()));
         select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
         MouthImgList.MaskColor = magenta;
         MouthImgList.BackColor = GetSysColor(COLOR_BTNFACE);
@@ -380,7 +154,7 @@ void frmConsole::Form_Load()
         MsgBox(QStringLiteral("Error in initialization: ") + lineBreaks
                 + QStringLiteral("(vxrt2000k1 not installed), Please view Readme.txt") + lineBreaks
                 + QStringLiteral("Shutting down."),
-            vbOKOnly, MDIMain::ProductCaption);
+            vbOKOnly, ProductCaption);
         Voice.reset();
         // Nothing works without a voice; the program ends here, not in its event loop.
         std::exit(EXIT_FAILURE);
@@ -424,48 +198,15 @@ void frmConsole::LoadFormats()
         AddFormat(SpAudioFormat::name(type), type);
 }
 
-// The text and the caret change at once; the box lays itself out and scrolls to the new line
-// once per turn of the event loop (followLog), since a stream of voice events appends far more
-// lines than can be shown, and laying out each one would cost more than all the rest of an event.
 void frmConsole::AppendLogText(const QString& text, const QString& tail)
 {
-    QTextDocument* log = DebugTxtBox->document();
-    {
-        const QSignalBlocker quiet(log->documentLayout());
-        QTextCursor cursor(log);
-        if (log->characterCount() - 1 > logLimit) {
-            cursor.setPosition(0);
-            cursor.setPosition(logCut, QTextCursor::KeepAnchor);
-            cursor.insertText(QString());
-        }
-        cursor.setPosition(log->characterCount() - 1);
-        cursor.insertText(text + tail + QStringLiteral("\r\n"));
-        // The box's own caret follows text inserted where it stands; it is set only when elsewhere.
-        const QTextCursor caret = DebugTxtBox->textCursor();
-        if (caret.hasSelection() || caret.position() != cursor.position())
-            DebugTxtBox->setTextCursor(cursor);
-    }
-    if (!m_logFollowPending) {
-        m_logFollowPending = true;
-        QMetaObject::invokeMethod(this, &frmConsole::followLog, Qt::QueuedConnection);
-    }
+    m_log->append(text + tail);
     emit logLineAppended(text, tail);
 }
 
 QString frmConsole::logText() const
 {
-    return DebugTxtBox->toPlainText();
-}
-
-// Tells the box what its layout kept quiet about while lines were appended, then brings the
-// caret, after the newest line, into view.
-void frmConsole::followLog()
-{
-    m_logFollowPending = false;
-    QAbstractTextDocumentLayout* layout = DebugTxtBox->document()->documentLayout();
-    emit layout->documentSizeChanged(layout->documentSize());
-    emit layout->update();
-    DebugTxtBox->ensureCursorVisible();
+    return m_log->text();
 }
 
 QImage frmConsole::Composite(const QVariant& first, const QVariant& second) const
@@ -503,7 +244,7 @@ void frmConsole::FormatCB_Click()
         stream->Format().setType(FormatCB->currentData().toInt());
         voice().setAudioOutputStream(stream);
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Set format error: "), describe(failure));
+        AppendLogText(QStringLiteral("Set format error: "), failureText(failure));
     }
 }
 
@@ -512,7 +253,7 @@ void frmConsole::AudioOutputCB_Click()
     try {
         voice().setAudioOutput(voice().GetAudioOutputs(QString(), QString()).Item(AudioOutputCB->currentIndex()));
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Set audio output error: "), describe(failure));
+        AppendLogText(QStringLiteral("Set audio output error: "), failureText(failure));
         return;
     }
     FormatCB_Click();
@@ -537,35 +278,35 @@ int frmConsole::UpdateFlagBit(short ticked, int flags, int bit)
 
 void frmConsole::chkSpFlagAync_Click()
 {
-    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagAync), SpeakFlags, SVSFlagsAsync);
+    SpeakFlags = UpdateFlagBit(checkValue(chkSpFlagAync), SpeakFlags, SVSFlagsAsync);
 }
 
 void frmConsole::chkSpFlagPurgeBeforeSpeak_Click()
 {
-    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagPurgeBeforeSpeak), SpeakFlags, SVSFPurgeBeforeSpeak);
+    SpeakFlags = UpdateFlagBit(checkValue(chkSpFlagPurgeBeforeSpeak), SpeakFlags, SVSFPurgeBeforeSpeak);
 }
 
 void frmConsole::chkSpFlagIsFilename_Click()
 {
-    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagIsFilename), SpeakFlags, SVSFIsFilename);
+    SpeakFlags = UpdateFlagBit(checkValue(chkSpFlagIsFilename), SpeakFlags, SVSFIsFilename);
 }
 
 // The word always carries exactly one of the two markup bits.
 void frmConsole::chkSpFlagIsXML_Click()
 {
-    const short ticked = valueOf(chkSpFlagIsXML);
+    const short ticked = checkValue(chkSpFlagIsXML);
     SpeakFlags = UpdateFlagBit(ticked, SpeakFlags, SVSFIsXML);
     SpeakFlags = UpdateFlagBit(ticked == 0 ? 1 : 0, SpeakFlags, SVSFIsNotXML);
 }
 
 void frmConsole::chkSpFlagPersistXML_Click()
 {
-    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagPersistXML), SpeakFlags, SVSFPersistXML);
+    SpeakFlags = UpdateFlagBit(checkValue(chkSpFlagPersistXML), SpeakFlags, SVSFPersistXML);
 }
 
 void frmConsole::chkSpFlagNLPSpeakPunc_Click()
 {
-    SpeakFlags = UpdateFlagBit(valueOf(chkSpFlagNLPSpeakPunc), SpeakFlags, SVSFNLPSpeakPunc);
+    SpeakFlags = UpdateFlagBit(checkValue(chkSpFlagNLPSpeakPunc), SpeakFlags, SVSFNLPSpeakPunc);
 }
 
 void frmConsole::SetSpeakState(bool speaking, bool paused)
@@ -608,7 +349,7 @@ void frmConsole::VoiceSpeak()
             return;
         speak(text);
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
         SetSpeakState(false, IsPaused);
     }
 }
@@ -620,7 +361,7 @@ void frmConsole::funcVoiceSpeak(const QString& speaktext)
         // A null text would only purge; an empty one is spoken as the empty stream it is.
         speak(speaktext.isNull() ? QStringLiteral("") : speaktext);
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
         SetSpeakState(false, IsPaused);
     }
 }
@@ -634,7 +375,7 @@ void frmConsole::VoiceStop()
             voice().Resume();
         SetSpeakState(false, false);
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), describe(failure));
+        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
     }
 }
 
@@ -657,9 +398,9 @@ void frmConsole::SkipBtn_Click()
 {
     try {
         AppendLogText(QStringLiteral("Skip"), QString());
-        voice().Skip(QStringLiteral("Sentence"), toSkipCount(SkipTxtBox->text()));
+        voice().Skip(QStringLiteral("Sentence"), SkipCount::parse(SkipTxtBox->text()));
     } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Skip Error: "), describe(failure));
+        AppendLogText(QStringLiteral("Skip Error: "), failureText(failure));
     }
 }
 
@@ -689,7 +430,7 @@ void frmConsole::ResetBtn_Click()
     }
     select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
     select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
-    MainTxtBox->setPlainText(initialText);
+    MainTxtBox->setPlainText(ConsoleControls::initialText());
     setQuietly(VolumeSldr, 100);
     VolumeSldr_Scroll();
     setQuietly(RateSldr, 0);
@@ -720,56 +461,17 @@ void frmConsole::connectVoice()
 
 void frmConsole::LogVoiceEvent(const QStringList& items)
 {
-    if (valueOf(chkShowEvents) != 1)
+    if (checkValue(chkShowEvents) != 1)
         return;
     AppendLogText(QStringLiteral("  Event: ") + items.join(QStringLiteral(", ")), QString());
 }
 
-// The box's selection as its start and length properties set it: a start past the end of the text
-// goes to the end, a length past it stops there, and a negative value is refused after the parts
-// before it took effect.
-void frmConsole::selectInMainText(int start, int length)
-{
-    const auto refused = [](int value) {
-        return PlatformError(QStringLiteral("Invalid property value: %1").arg(value), invalidPropertyValue);
-    };
-    if (start < 0)
-        throw refused(start);
-    const qint64 end = MainTxtBox->document()->characterCount() - 1;
-    QTextCursor cursor(MainTxtBox->document());
-    keepShaped(static_cast<int>(std::min<qint64>(start, end)));
-    cursor.setPosition(static_cast<int>(std::min<qint64>(start, end)));
-    if (length < 0) {
-        MainTxtBox->setTextCursor(cursor);
-        throw refused(length);
-    }
-    cursor.setPosition(static_cast<int>(std::min<qint64>(qint64(start) + length, end)), QTextCursor::KeepAnchor);
-    MainTxtBox->setTextCursor(cursor);
-}
-
-// Placing a cursor in a paragraph needs its shaped glyphs, which the text box throws away after
-// every repaint; the paragraph being spoken keeps them, so that a stream of word events does not
-// shape it again for every word.
-void frmConsole::keepShaped(int position)
-{
-    const QTextBlock block = MainTxtBox->document()->findBlock(position);
-    if (!block.isValid() || !block.layout())
-        return;
-    if (block.blockNumber() != m_shapedBlock) {
-        const QTextBlock previous = MainTxtBox->document()->findBlockByNumber(m_shapedBlock);
-        if (previous.isValid() && previous.layout())
-            previous.layout()->setCacheEnabled(false);
-        m_shapedBlock = block.blockNumber();
-    }
-    block.layout()->setCacheEnabled(true);
-}
-
 void frmConsole::HighlightSpan(int start, int length)
 {
-    if (valueOf(chkSpFlagIsFilename) != 0)
+    if (checkValue(chkSpFlagIsFilename) != 0)
         return;
     try {
-        selectInMainText(start, length);
+        m_spokenSpan->select(start, length);
     } catch (const std::exception&) {
         AppendLogText(highlightFailure, QString());
     }
@@ -777,31 +479,33 @@ void frmConsole::HighlightSpan(int start, int length)
 
 void frmConsole::reportEventFailure(const QString& event, const std::exception& failure)
 {
-    AppendLogText(event + QStringLiteral(" event error: "), describe(failure));
+    AppendLogText(event + QStringLiteral(" event error: "), failureText(failure));
+}
+
+// Every voice event's shape: its line in the log when "Show Events" is ticked, then its action;
+// a failure of the action becomes one line, the event's name, " event error: " and the description.
+template <typename Action> void frmConsole::onVoiceEvent(const EventItems& line, Action&& action)
+{
+    LogVoiceEvent(line.items());
+    try {
+        action();
+    } catch (const std::exception& failure) {
+        reportEventFailure(line.name(), failure);
+    }
 }
 
 void frmConsole::Voice_StartStream(int StreamNum, const QVariant& StreamPos)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("StartStream"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .items());
-    SetSpeakState(true, IsPaused);
+    onVoiceEvent(EventItems::startStream(StreamNum, StreamPos), [this] { SetSpeakState(true, IsPaused); });
 }
 
-// The buttons return to rest even when the face cannot.
 void frmConsole::Voice_EndStream(int StreamNum, const QVariant& StreamPos)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("EndStream"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .items());
-    HighlightSpan(0, MainTxtBox->document()->characterCount() - 1);
-    try {
+    onVoiceEvent(EventItems::endStream(StreamNum, StreamPos), [this] {
+        HighlightSpan(0, MainTxtBox->document()->characterCount() - 1);
         ShowRestFace();
-    } catch (const std::exception& failure) {
-        reportEventFailure(QStringLiteral("EndStream"), failure);
-    }
+    });
+    // The buttons return to rest even when the face cannot.
     SetSpeakState(false, IsPaused);
     // A lost audio output (the device or the audio server went away) silenced this stream.
     if (const QString lost = voice().TakeAudioOutputError(); !lost.isEmpty())
@@ -824,155 +528,49 @@ void frmConsole::selectVoiceNamed(const SpObjectToken& token)
 
 void frmConsole::Voice_VoiceChange(int StreamNum, const QVariant& StreamPos, const SpObjectToken& Token)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("VoiceChange"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .add(QLatin1StringView("Token="), Token.GetDescription(0))
-                      .items());
-    try {
-        selectVoiceNamed(Token);
-    } catch (const std::exception& failure) {
-        reportEventFailure(QStringLiteral("VoiceChange"), failure);
-    }
+    onVoiceEvent(EventItems::voiceChange(StreamNum, StreamPos, Token), [&] { selectVoiceNamed(Token); });
 }
 
 void frmConsole::Voice_Bookmark(
     int StreamNumber, const QVariant& StreamPosition, const QString& Bookmark, int BookmarkId)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("BookMark"))
-                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
-                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
-                      .add(QLatin1StringView("Bookmark="), Bookmark)
-                      .add(QLatin1StringView("BookmarkId="), BookmarkId)
-                      .items());
+    onVoiceEvent(EventItems::bookmark(StreamNumber, StreamPosition, Bookmark, BookmarkId), [] {});
 }
 
 void frmConsole::Voice_Word(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("Word"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .add(QLatin1StringView("Pos="), Pos)
-                      .add(QLatin1StringView("Length="), Length)
-                      .items());
-    HighlightSpan(Pos, Length);
+    onVoiceEvent(EventItems::word(StreamNum, StreamPos, Pos, Length), [&] { HighlightSpan(Pos, Length); });
 }
 
 void frmConsole::Voice_Sentence(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("Sentence"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .add(QLatin1StringView("Pos="), Pos)
-                      .add(QLatin1StringView("Length="), Length)
-                      .items());
+    onVoiceEvent(EventItems::sentence(StreamNum, StreamPos, Pos, Length), [] {});
 }
 
 void frmConsole::Voice_Phoneme(int StreamNumber, const QVariant& StreamPosition, int /*Duration: not logged*/,
     short NextPhoneId, int Feature, short CurrentPhoneId)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("Phoneme"))
-                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
-                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
-                      .add(QLatin1StringView("NextPhoneId="), NextPhoneId)
-                      .add(QLatin1StringView("Feature="), Feature)
-                      .add(QLatin1StringView("CurrentPhoneId="), CurrentPhoneId)
-                      .items());
+    onVoiceEvent(EventItems::phoneme(StreamNumber, StreamPosition, NextPhoneId, Feature, CurrentPhoneId), [] {});
 }
 
 void frmConsole::Voice_Viseme(
     int StreamNum, const QVariant& StreamPos, int Duration, int VisemeType, int Feature, int VisemeId)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("Viseme"))
-                      .add(QLatin1StringView("StreamNum="), StreamNum)
-                      .add(QLatin1StringView("StreamPos="), StreamPos)
-                      .add(QLatin1StringView("Duration="), Duration)
-                      .add(QLatin1StringView("VisemeType="), VisemeType)
-                      .add(QLatin1StringView("Feature="), Feature)
-                      .add(QLatin1StringView("VisemeId="), VisemeId)
-                      .items());
-    try {
-        ShowViseme(VisemeId);
-    } catch (const std::exception& failure) {
-        reportEventFailure(QStringLiteral("Viseme"), failure);
-    }
+    onVoiceEvent(EventItems::viseme(StreamNum, StreamPos, Duration, VisemeType, Feature, VisemeId),
+        [&] { ShowViseme(VisemeId); });
 }
 
 void frmConsole::Voice_AudioLevel(int StreamNumber, const QVariant& StreamPosition, int AudioLevel)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("AudioLevel"))
-                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
-                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
-                      .add(QLatin1StringView("AudioLevel="), AudioLevel)
-                      .items());
+    onVoiceEvent(EventItems::audioLevel(StreamNumber, StreamPosition, AudioLevel), [] {});
 }
 
 void frmConsole::Voice_EnginePrivate(int StreamNumber, int StreamPosition, const QVariant& lParam)
 {
-    LogVoiceEvent(EventItems(QStringLiteral("EnginePrivate"))
-                      .add(QLatin1StringView("StreamNumber="), StreamNumber)
-                      .add(QLatin1StringView("StreamPosition="), StreamPosition)
-                      .add(QLatin1StringView("lParam="), lParam)
-                      .items());
-}
-
-// The voice speaks to the selected output again; without any output device it still leaves the
-// file, which is about to be closed, for the default device stream in the selected format.
-void frmConsole::restoreOutputAfter(const std::shared_ptr<SpStream>& recording)
-{
-    AudioOutputCB_Click();
-    if (!Voice || Voice->AudioOutputStream() != recording)
-        return;
-    try {
-        Voice->setAllowAudioOutputFormatChangesOnNextSet(false);
-        Voice->setAudioOutputStream(nullptr);
-    } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Set audio output error: "), describe(failure));
-    }
+    onVoiceEvent(EventItems::enginePrivate(StreamNumber, StreamPosition, lParam), [] {});
 }
 
 void frmConsole::SaveToWave(const QString& savetext)
 {
-    std::shared_ptr<SpFileStream> stream;
-    bool redirected = false;
-    try {
-        ComDlg.CancelError = true;
-        ComDlg.Flags = 34818;
-        ComDlg.DialogTitle = QStringLiteral("Save to a Wave File");
-        ComDlg.Filter = QStringLiteral("All Files (*.*)|*.*|Wave Files (*.wav)|*.wav");
-        ComDlg.FilterIndex = 2;
-        ComDlg.ShowSave();
-        if (FormatCB->currentIndex() < 0)
-            throw PlatformError(QStringLiteral("No audio format is selected."));
-        stream = std::make_shared<SpFileStream>();
-        stream->Format().setType(FormatCB->currentData().toInt());
-        stream->Open(ComDlg.FileName, SSFMCreateForWrite, false);
-        voice().setAllowAudioOutputFormatChangesOnNextSet(false);
-        voice().setAudioOutputStream(stream);
-        redirected = true;
-        AppendLogText(QStringLiteral("Save to .wav file"), QString());
-        // A paused voice would never finish the file, and the wait below would never end.
-        if (IsPaused) {
-            voice().Resume();
-            SetSpeakState(IsSpeaking, false);
-        }
-        voice().Speak(savetext, SpeakFlags);
-        reportMarkupReadAsText();
-        voice().WaitUntilDone(-1);
-        // A text the synthesiser could not finish is a failed recording, not a short one.
-        if (const QString cut = stream->cutShort(); !cut.isEmpty())
-            throw PlatformError(cut);
-        restoreOutputAfter(stream);
-        redirected = false;
-        stream->Close();
-        stream.reset();
-        MsgBox(QStringLiteral("WAV file successfully written!"), vbOKOnly, QStringLiteral("File Saved"), this);
-    } catch (const std::exception& failure) {
-        const auto* platform = dynamic_cast<const PlatformError*>(&failure);
-        if (!platform || platform->number() != CommonDialog::cancelErrorNumber)
-            AppendLogText(QStringLiteral("Save to Wave file Error: "), describe(failure));
-        // A failed recording must not leave the speakers silent.
-        if (redirected)
-            restoreOutputAfter(stream);
-    }
+    WaveRecording(*this, ComDlg, *FormatCB).record(savetext);
 }

@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <memory>
 
+class EventItems;
+class EventLogBox;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -19,6 +21,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSlider;
+class TextSpanSelector;
 class UpDown;
 
 // The speech console: owns the program's one voice object and the controls that choose its
@@ -29,6 +32,7 @@ class frmConsole : public QWidget {
     Q_OBJECT
 public:
     frmConsole();
+    ~frmConsole() override;
 
     // Creates the voice and fills the lists; on failure tells the user and ends the program.
     void Form_Load();
@@ -93,6 +97,12 @@ public:
     // A recording that fails creates no file and leaves a file of that name as it was.
     void SaveToWave(const QString& savetext);
 
+    // The voice object; throws PlatformError once the console has released it.
+    SpVoice& voice() const;
+    // Markup the voice could not read was spoken as text: the speech goes on, and the log says
+    // why the tags in it were heard.
+    void reportMarkupReadAsText();
+
     std::unique_ptr<SpVoice> Voice;
     int SpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
     bool IsSpeaking = false;
@@ -142,30 +152,20 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls();
-    void placeSettingsRows();
-    void placeSpeakButtons(const QFont& font);
-    void nameControls();
     void showSliderValues();
-    void connectControls();
-    SpVoice& voice() const;
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
-    void reportMarkupReadAsText();
     void restoreSpeakFlags();
     void connectVoice();
+    template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);
     void showFace(const QVariant& overlay);
-    void selectInMainText(int start, int length);
-    void keepShaped(int position);
     void selectVoiceNamed(const SpObjectToken& token);
     void reportEventFailure(const QString& event, const std::exception& failure);
-    void restoreOutputAfter(const std::shared_ptr<SpStream>& recording);
-    void followLog();
 
     // Made once the controls exist.
     std::unique_ptr<SeenTabOrder> m_tabOrder;
     std::unique_ptr<WholeTextLists> m_wholeTexts;
+    std::unique_ptr<EventLogBox> m_log;
+    std::unique_ptr<TextSpanSelector> m_spokenSpan; // highlights the word spoken in MainTxtBox
     FacePictures m_faces { MouthImgList, VisemeFace::wholeFace };
-    bool m_logFollowPending = false;
-    int m_shapedBlock = -1; // the paragraph of MainTxtBox that keeps its glyphs
 };

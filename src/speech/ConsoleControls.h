@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+class QFont;
+class frmConsole;
+
+// Builds the speech console's controls into its members: each made with its parent, caption and
+// object name in the order Tab visits them, placed as designed (twips) and named for screen
+// readers. What the controls do is the console's; this only gives them their look and place.
+class ConsoleControls {
+public:
+    static void build(frmConsole& console);
+    // Wires each control to the console's handler for it.
+    static void connect(frmConsole& console);
+    // The text to speak as the console starts with it, and returns to on Reset.
+    static QString initialText();
+
+private:
+    explicit ConsoleControls(frmConsole& console);
+
+    void create();
+    void createSettings();
+    void createSpeaking();
+    void createFlags();
+    void placeFaceAndSettings();
+    void placeSettingsRows();
+    void shapeSliders();
+    void placeSpeaking(const QFont& small);
+    void placeSpeakButtons(const QFont& small);
+    void placeFlags(const QFont& small);
+    void placeLog();
+    void nameForScreenReaders();
+
+    frmConsole& m_console;
+};
