@@ -1,6 +1,6 @@
 #include "HelpTopics.h"
 
-#include "MDIMain.h"
+#include "ProductCaption.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace {
 
 Topic welcome()
 {
-    const QString product = MDIMain::ProductCaption;
+    const QString product = ProductCaption;
     return { QStringLiteral("w"), QStringLiteral("Welcome To ") + product,
         {
             { 200, product + QStringLiteral(" Functions") },
@@ -82,7 +82,7 @@ Topic quickText()
 
 QString rootTitle()
 {
-    return MDIMain::ProductCaption + QStringLiteral(" Help");
+    return ProductCaption + QStringLiteral(" Help");
 }
 
 const std::vector<Topic>& all()

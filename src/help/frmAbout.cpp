@@ -2,7 +2,7 @@
 
 #include "AfterEvent.h"
 #include "ApplicationIcon.h"
-#include "MDIMain.h"
+#include "ProductCaption.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 
@@ -72,8 +72,8 @@ QLabel* frmAbout::addLabel(const QString& name, const QRect& place)
 void frmAbout::Form_Load()
 {
     Label4->setText(LegalWarning);
-    Label1->setText(MDIMain::ProductCaption + QStringLiteral("\r\n") + MakerAddress);
-    setWindowTitle(MDIMain::ProductCaption);
+    Label1->setText(ProductCaption + QStringLiteral("\r\n") + MakerAddress);
+    setWindowTitle(ProductCaption);
 }
 
 void frmAbout::cmdOK_Click()

@@ -4,7 +4,7 @@
 #include "ApplicationIcon.h"
 #include "ColorValue.h"
 #include "IndexedName.h"
-#include "MDIMain.h"
+#include "ProductCaption.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -184,7 +184,7 @@ void frmHelp::Form_Load()
     TreeView1->setGeometry(0, 0, Twips::toPixelsX(treeWidth), centralWidget()->height());
 
     TreeView1->clear();
-    const QString product = MDIMain::ProductCaption;
+    const QString product = ProductCaption;
     addNode(QStringLiteral("a"), product, {}, QStringLiteral("closed"));
     addNode(
         QStringLiteral("w"), QStringLiteral("Welcome To ") + product, QStringLiteral("a"), QStringLiteral("closed"));

@@ -2,7 +2,6 @@
 
 #include "ButtonSettingsFile.h"
 #include "IndexedName.h"
-#include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PhraseLabel.h"
 #include "PictureButton.h"
@@ -77,7 +76,7 @@ void frmButtons::Form_Load()
 
 void frmButtons::cmdPlayButton_Click(int i)
 {
-    WindowRegistry::get<MDIMain>().funcSpeakTTS(lblButton.at(static_cast<std::size_t>(i))->text());
+    emit speakRequested(phrase(i));
 }
 
 // Cancel keeps the phrase; OK with an empty field sets the empty phrase. A phrase that cannot be

@@ -13,7 +13,8 @@ class QPushButton;
 // The Programmed Buttons mode page: a borderless child window of the main window with nine
 // stored phrases, each shown by its label, typed in through its record button and spoken by its
 // play button. The labels are the only copy of the phrases; Buttons.ini in the application folder
-// keeps them between runs. The page hides itself when it loads; the mode switch shows it.
+// keeps them between runs. A phrase to be spoken goes out as a request, which the main window
+// carries out. The page hides itself when it loads; the mode switch shows it.
 class frmButtons : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -40,6 +41,9 @@ public:
     std::array<QPushButton*, rowCount> cmdrecord {};
     std::array<QPushButton*, rowCount> cmdPlayButton {};
     std::array<PhraseLabel*, rowCount> lblButton {};
+
+signals:
+    void speakRequested(const QString& text);
 
 private:
     void buildRow(int i);

@@ -3,7 +3,6 @@
 #include "EditorDocument.h"
 #include "EditorTextBox.h"
 #include "EditorTextFile.h"
-#include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "PrintLook.h"
@@ -13,7 +12,6 @@
 #include "Twips.h"
 #include "WindowRegistry.h"
 
-#include <QAction>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -26,10 +24,6 @@ const QString errorTitle = QStringLiteral("Error");
 const QString saveQuestion = QStringLiteral("Would you like to save your work?");
 const QString cantSave = QStringLiteral("Can't save file.");
 const QString cantOpen = QStringLiteral("Can't open file.");
-
-// mnuFileItems of the main window.
-constexpr int saveItem = 2;
-constexpr int saveAsItem = 3;
 
 // A record after slot 99 goes back to slot 1, so slot 100 is never written.
 constexpr int ringEnd = 100;
@@ -103,8 +97,8 @@ void frmEditor::SetUndoString()
     // An index outside the slots stores nothing, and the record goes on.
     document.UndoStrings.set(document.UndoIndex, m_text->text());
     document.TextModified = true;
-    fileItem(saveItem).setEnabled(true);
-    fileItem(saveAsItem).setEnabled(true);
+    emit saveAvailable(true);
+    emit saveAsAvailable(true);
 }
 
 void frmEditor::UndoMe_Click()
@@ -168,7 +162,7 @@ void frmEditor::OpenFile()
     document.TextModified = false;
     document.EditorFileName = *saved;
     document.Untitled = false;
-    fileItem(saveItem).setEnabled(true);
+    emit saveAvailable(true);
     // With the work saved this goes straight to the open dialog; the store is cleared however it ends.
     OpenFile();
     ClearUndoString();
@@ -193,7 +187,7 @@ void frmEditor::openChosenFile(bool enableSave)
     document.Untitled = false;
     document.FileEncoding = content.encoding;
     if (enableSave)
-        fileItem(saveItem).setEnabled(true);
+        emit saveAvailable(true);
     ClearUndoString();
 }
 
@@ -206,7 +200,7 @@ void frmEditor::NewFile()
     document.TextModified = false;
     document.Untitled = true;
     document.FileEncoding.reset();
-    fileItem(saveItem).setEnabled(false);
+    emit saveAvailable(false);
     ClearUndoString();
 }
 
@@ -318,9 +312,4 @@ void frmEditor::writeText(const QString& path)
 QString frmEditor::text() const
 {
     return m_text->text().toString();
-}
-
-QAction& frmEditor::fileItem(int index) const
-{
-    return *WindowRegistry::get<MDIMain>().mnuFileItems.at(static_cast<std::size_t>(index));
 }

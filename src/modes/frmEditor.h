@@ -6,14 +6,15 @@
 #include <memory>
 #include <optional>
 
-class QAction;
 class QPlainTextEdit;
 class TextDocumentMirror;
 
 // The text editor mode page: a borderless child window of the main window whose text box
 // SayText holds the text to be spoken. Sizes in its handlers are twips of the window's outer size.
 // Its document state (the undo store, TextModified, EditorFileName) is program-wide, see
-// EditorDocument.h; the page's operations work on that state and on SayText.
+// EditorDocument.h; the page's operations work on that state and on SayText. Whether the document
+// can be saved, under its name or a new one, goes out as signals that the main window's File menu
+// follows.
 class frmEditor : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -46,6 +47,12 @@ public:
     QPlainTextEdit* SayText;
     CommonDialog Dialogs { this };
 
+signals:
+    // Saving under the document's own name became possible (true) or impossible (false).
+    void saveAvailable(bool available);
+    // Saving under a new name became possible (true) or impossible (false).
+    void saveAsAvailable(bool available);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -65,7 +72,6 @@ private:
     // Writes the text in the document's encoding; throws PlatformError.
     void writeText(const QString& path);
     QString text() const;
-    QAction& fileItem(int index) const;
 
     std::unique_ptr<TextDocumentMirror> m_text;
 };

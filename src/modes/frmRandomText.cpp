@@ -1,10 +1,8 @@
 #include "frmRandomText.h"
 
 #include "IndexedName.h"
-#include "MDIMain.h"
 #include "PictureButton.h"
 #include "Twips.h"
-#include "WindowRegistry.h"
 
 #include <QGroupBox>
 #include <QIcon>
@@ -102,12 +100,12 @@ void frmRandomText::Form_Load()
 
 void frmRandomText::cmdPlay_Click(int i)
 {
-    WindowRegistry::get<MDIMain>().funcSpeakTTS(textOf(i));
+    emit speakRequested(textOf(i));
 }
 
 void frmRandomText::cmdRecord_Click(int i)
 {
-    WindowRegistry::get<MDIMain>().funcRecordWavTTS(textOf(i));
+    emit recordRequested(textOf(i));
 }
 
 void frmRandomText::cmdClear_Click()

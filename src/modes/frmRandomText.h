@@ -9,8 +9,9 @@ class QPushButton;
 
 // The Quick Text mode page: a borderless child window of the main window with four text boxes,
 // each with a button that speaks its text and one that records it to a wave file, and a button
-// that empties all four. The texts go to the main window unchanged; the page keeps nothing else.
-// The main window gives it the editor page's size and the boxes the editor's colours.
+// that empties all four. The texts go out unchanged as requests, which the main window carries
+// out; the page keeps nothing else. The main window gives it the editor page's size and the boxes
+// the editor's colours.
 class frmRandomText : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -31,6 +32,11 @@ public:
     std::array<QPushButton*, rowCount> cmdPlay {};
     std::array<QPushButton*, rowCount> cmdRecord {};
     QPushButton* cmdClear;
+
+signals:
+    // A box's text to be spoken, or to be spoken into a wave file the user chooses.
+    void speakRequested(const QString& text);
+    void recordRequested(const QString& text);
 
 private:
     void buildRow(int i);

@@ -1,7 +1,7 @@
 #include "EventLogWindow.h"
 
 #include "ApplicationIcon.h"
-#include "MDIMain.h"
+#include "ProductCaption.h"
 #include "Twips.h"
 
 #include <QPlainTextEdit>
@@ -12,7 +12,7 @@ EventLogWindow::EventLogWindow(QWidget* owner)
     : QWidget(owner, Qt::Window)
 {
     setObjectName(QStringLiteral("EventLogWindow"));
-    setWindowTitle(MDIMain::ProductCaption + QStringLiteral(" - Event Log"));
+    setWindowTitle(ProductCaption + QStringLiteral(" - Event Log"));
     ApplicationIcon::applyTo(*this);
     // Like the help viewer, it never keeps the program running on its own.
     setAttribute(Qt::WA_QuitOnClose, false);

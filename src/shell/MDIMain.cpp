@@ -4,14 +4,14 @@
 #include "ColorValue.h"
 #include "ConsoleLogViews.h"
 #include "EditCommands.h"
-#include "EditShortcutRouter.h"
 #include "FramePlacement.h"
-#include "IndexedName.h"
+#include "FrameSettings.h"
+#include "MainMenus.h"
+#include "MainToolbar.h"
 #include "MessageBoxes.h"
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "SettingsFile.h"
-#include "SpeechMenu.h"
 #include "SystemColors.h"
 #include "TextBoxColors.h"
 #include "Twips.h"
@@ -25,7 +25,6 @@
 #include "frmSplash.h"
 
 #include <QAction>
-#include <QBitmap>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
@@ -34,76 +33,15 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTime>
-#include <QToolBar>
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
 // Outer size below which the layout pass enlarges the window.
 constexpr int minimumOuterWidth = 9735;
 constexpr int minimumOuterHeight = 8600;
-
-// Larger than this no desktop window can be, nor stand farther from the desktop's origin.
-constexpr int largestWindowPixels = 32767;
-// How much of a title bar must lie on a screen for a user to take hold of it: its whole height
-// (at least this many pixels before the window manager has told it) and this much of its width.
-constexpr int smallestTitleHeight = 8;
-constexpr int smallestTitleGrip = 48;
-
-// A stored size or position in pixels; the window refuses what no desktop could show.
-int windowPixels(float twips, int (*toPixels)(int), bool isSize)
-{
-    const auto refuse = [] { throw PlatformError(QStringLiteral("Invalid property value")); };
-    if (!std::isfinite(twips) || std::fabs(twips) > 1.0e7f)
-        refuse();
-    const int pixels = toPixels(static_cast<int>(std::lround(twips)));
-    if (std::abs(pixels) > largestWindowPixels || (isSize && pixels < 0))
-        refuse();
-    return pixels;
-}
-
-QRect availableDesktop()
-{
-    QRect desktop;
-    for (const QScreen* screen : QGuiApplication::screens())
-        desktop |= screen->availableGeometry();
-    return desktop;
-}
-
-struct ToolbarButton {
-    const char* key; // nullptr: a separator
-    const char* toolTip;
-};
-
-constexpr std::array<ToolbarButton, 20> toolbarButtons { {
-    { "New", "New" },
-    { "Print", "Print" },
-    { "Save", "Save" },
-    { "Open", "Open" },
-    { nullptr, nullptr },
-    { "Cut", "Cut" },
-    { "Copy", "Copy" },
-    { "Paste", "Paste" },
-    { "Delete", "Delete" },
-    { nullptr, nullptr },
-    { "Undo", "Undo" },
-    { "Redo", "Redo" },
-    { nullptr, nullptr },
-    { "Record", "Record" },
-    { "Play", "Play" },
-    { "Pause", "Pause" },
-    { "Stop", "Stop" },
-    { nullptr, nullptr },
-    { "Time", "Current Time" },
-    { "Date", "Current Date" },
-} };
 
 } // namespace
 
@@ -118,8 +56,11 @@ MDIMain::MDIMain()
     mdiArea->setBackground(ColorValue::toQColor(GetSysColor(COLOR_APPWORKSPACE)));
     setCentralWidget(mdiArea);
 
-    buildMenus();
-    buildToolbar();
+    MainMenus::build(*this);
+    ToolbarA = new MainToolbar(ToolBarIcons, this);
+    addToolBar(ToolbarA);
+    connect(ToolbarA, &QToolBar::actionTriggered, this,
+        [this](QAction* button) { ToolbarA_ButtonClick(button->data().toString()); });
     resize(Twips::toPixelsX(8985), Twips::toPixelsY(7200));
     // The layout pass and the settings speak of the outer frame, which a window manager gives
     // the window only when it maps it.
@@ -131,138 +72,6 @@ MDIMain::MDIMain()
 }
 
 MDIMain::~MDIMain() = default;
-
-void MDIMain::buildMenus()
-{
-    mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    const QString file = QStringLiteral("mnuFileItems");
-    mnuFileItems[0] = addItem(mnuFile, file, 0, QStringLiteral("&New"), Qt::CTRL | Qt::Key_N);
-    mnuFileItems[1] = addItem(mnuFile, file, 1, QStringLiteral("&Open"), Qt::CTRL | Qt::Key_O);
-    mnuFileItems[2] = addItem(mnuFile, file, 2, QStringLiteral("&Save"), Qt::CTRL | Qt::Key_S);
-    mnuFileItems[3] = addItem(mnuFile, file, 3, QStringLiteral("Save &As"), {});
-    mnuFileItems[4] = addItem(mnuFile, file, 4, QStringLiteral("Save to *.wav"), {});
-    mnuFileItems[5] = addSeparator(mnuFile, file, 5);
-    mnuFileItems[6] = addItem(mnuFile, file, 6, QStringLiteral("&Print"), Qt::CTRL | Qt::Key_P);
-    mnuFileItems[7] = addSeparator(mnuFile, file, 7);
-    mnuFileItems[8] = addItem(mnuFile, file, 8, QStringLiteral("&Exit"), Qt::CTRL | Qt::Key_E);
-    for (int i = 0; i < static_cast<int>(mnuFileItems.size()); ++i)
-        connect(mnuFileItems[i], &QAction::triggered, this, [this, i] { mnuFileItems_Click(i); });
-
-    mnuEditItem = menuBar()->addMenu(QStringLiteral("&Edit"));
-    mnuEditItem->setObjectName(QStringLiteral("mnuEditItem"));
-    const QString edit = QStringLiteral("mnuEditItems");
-    mnuEditItems[0] = addItem(mnuEditItem, edit, 0, QStringLiteral("&Undo"), Qt::CTRL | Qt::Key_U);
-    mnuEditItems[1] = addSeparator(mnuEditItem, edit, 1);
-    mnuEditItems[2] = addItem(mnuEditItem, edit, 2, QStringLiteral("&Cut"), Qt::CTRL | Qt::Key_X);
-    mnuEditItems[3] = addItem(mnuEditItem, edit, 3, QStringLiteral("C&opy"), Qt::CTRL | Qt::Key_C);
-    mnuEditItems[4] = addItem(mnuEditItem, edit, 4, QStringLiteral("&Paste"), Qt::CTRL | Qt::Key_V);
-    mnuEditItems[5] = addItem(mnuEditItem, edit, 5, QStringLiteral("Delete"), Qt::Key_Delete);
-    // Ctrl+Z is the key most users reach for first; Ctrl+U stays the item's own.
-    mnuEditItems[0]->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_U), QKeySequence(Qt::CTRL | Qt::Key_Z) });
-    for (int i = 0; i < static_cast<int>(mnuEditItems.size()); ++i)
-        connect(mnuEditItems[i], &QAction::triggered, this, [this, i] { mnuEditItems_Click(i); });
-    // The Edit keys act on the editor's text wherever the focus is, even in another text box.
-    new EditShortcutRouter(
-        { mnuEditItems[0], mnuEditItems[2], mnuEditItems[3], mnuEditItems[4], mnuEditItems[5] }, this);
-
-    mnuModes = menuBar()->addMenu(QStringLiteral("Modes"));
-    mnuModes->setObjectName(QStringLiteral("mnuModes"));
-    const QString modes = QStringLiteral("mnuModesItems");
-    mnuModesItems[0] = addItem(mnuModes, modes, 0, QStringLiteral("&Text Editor Mode"), {});
-    mnuModesItems[1] = addItem(mnuModes, modes, 1, QStringLiteral("&Quick Text Mode"), {});
-    mnuModesItems[2] = addItem(mnuModes, modes, 2, QStringLiteral("&Programmed Buttons Mode"), {});
-    for (int i = 0; i < static_cast<int>(mnuModesItems.size()); ++i) {
-        mnuModesItems[i]->setCheckable(true);
-        // The handler sets every check mark itself, whatever the toolkit toggled.
-        connect(mnuModesItems[i], &QAction::triggered, this, [this, i] { mnuModesItems_Click(i); });
-    }
-    mnuModesItems[0]->setChecked(true);
-
-    mnuSettings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    mnuSettings->setObjectName(QStringLiteral("mnuSettings"));
-    const QString settings = QStringLiteral("mnuSettingsItem");
-    mnuSettingsItem[0] = addItem(mnuSettings, settings, 0, QStringLiteral("Change &Backgound Color"), {});
-    mnuSettingsItem[1] = addItem(mnuSettings, settings, 1, QStringLiteral("Change &Text Color"), {});
-    for (int i = 0; i < static_cast<int>(mnuSettingsItem.size()); ++i)
-        connect(mnuSettingsItem[i], &QAction::triggered, this, [this, i] { mnuSettingsItem_Click(i); });
-    mnuSettingsItems[2] = addSeparator(mnuSettings, QStringLiteral("mnuSettingsItems"), 2);
-    mnuAutoSpeech = mnuSettings->addAction(QStringLiteral("Automatic Speech"));
-    mnuAutoSpeech->setObjectName(QStringLiteral("mnuAutoSpeech"));
-    mnuAutoSpeech->setCheckable(true);
-    mnuAutoSpeech->setChecked(true);
-    // The handler flips the mark itself; the toolkit has flipped it already, so flip that back.
-    connect(mnuAutoSpeech, &QAction::triggered, this, [this](bool checked) {
-        mnuAutoSpeech->setChecked(!checked);
-        mnuAutoSpeech_Click();
-    });
-
-    Speech = new SpeechMenu(*this);
-
-    mnuHelp = menuBar()->addMenu(QStringLiteral("Help"));
-    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    const QString help = QStringLiteral("mnuHelpItems");
-    mnuHelpItems[0] = addItem(mnuHelp, help, 0, QStringLiteral("&Help"), Qt::CTRL | Qt::Key_H);
-    mnuHelpItems[1] = addItem(mnuHelp, help, 1, QStringLiteral("About Parlora"), {});
-    for (int i = 0; i < static_cast<int>(mnuHelpItems.size()); ++i)
-        connect(mnuHelpItems[i], &QAction::triggered, this, [this, i] { mnuHelpItems_Click(i); });
-}
-
-QAction* MDIMain::addItem(
-    QMenu* menu, const QString& name, int index, const QString& caption, const QKeySequence& shortcut)
-{
-    QAction* item = menu->addAction(caption);
-    item->setObjectName(indexedName(name, index));
-    item->setShortcut(shortcut);
-    return item;
-}
-
-QAction* MDIMain::addSeparator(QMenu* menu, const QString& name, int index)
-{
-    QAction* separator = menu->addSeparator();
-    separator->setObjectName(indexedName(name, index));
-    return separator;
-}
-
-void MDIMain::buildToolbar()
-{
-    for (const ToolbarButton& button : toolbarButtons) {
-        if (button.key) {
-            const QString key = QLatin1String(button.key);
-            ToolBarIcons.add(QImage(QStringLiteral(":/shell/toolbar/%1.png").arg(key)), key);
-        }
-    }
-
-    ToolbarA = addToolBar(QStringLiteral("Toolbar"));
-    ToolbarA->setObjectName(QStringLiteral("ToolbarA"));
-    ToolbarA->setMovable(false);
-    ToolbarA->setFloatable(false);
-    ToolbarA->setIconSize(ToolBarIcons.size());
-    // Only the mode switch shows and hides the toolbar, so the frame's context menu may not.
-    ToolbarA->toggleViewAction()->setVisible(false);
-
-    const QColor mask = ImageList::toQColor(ToolBarIcons.MaskColor);
-    for (std::size_t i = 0; i < toolbarButtons.size(); ++i) {
-        const ToolbarButton& button = toolbarButtons[i];
-        QAction* action = nullptr;
-        if (button.key) {
-            const QString key = QLatin1String(button.key);
-            QPixmap picture = QPixmap::fromImage(ToolBarIcons.picture(key));
-            picture.setMask(picture.createMaskFromColor(mask, Qt::MaskInColor));
-            action = ToolbarA->addAction(QIcon(picture), key);
-            action->setToolTip(QLatin1String(button.toolTip));
-            ToolbarA->widgetForAction(action)->setAccessibleName(QLatin1String(button.toolTip));
-            action->setData(key);
-            // Pause shows pressed while speech stands paused.
-            action->setCheckable(key == QLatin1String("Pause"));
-        } else {
-            action = ToolbarA->addSeparator();
-        }
-        action->setObjectName(indexedName(QStringLiteral("Buttons"), static_cast<int>(i) + 1));
-    }
-    connect(ToolbarA, &QToolBar::actionTriggered, this,
-        [this](QAction* button) { ToolbarA_ButtonClick(button->data().toString()); });
-}
 
 QMdiSubWindow& MDIMain::consoleFrame()
 {
@@ -287,11 +96,14 @@ frmConsole& MDIMain::console()
     return WindowRegistry::get<frmConsole>();
 }
 
+// A page is embedded, and its requests connected, where the main window first refers to it.
 template <typename Page> Page& MDIMain::page()
 {
     Page& window = WindowRegistry::get<Page>();
-    if (window.mdiArea() != mdiArea)
+    if (window.mdiArea() != mdiArea) {
         embedPage(window);
+        connectPage(window);
+    }
     return window;
 }
 
@@ -305,6 +117,24 @@ void MDIMain::embedPage(QMdiSubWindow& window)
     window.setWindowFlags(Qt::SubWindow | look);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.setVisible(!hiddenByItself);
+}
+
+// The editor's document decides when it can be saved; File > Save and Save As follow it.
+void MDIMain::connectPage(frmEditor& editor)
+{
+    connect(&editor, &frmEditor::saveAvailable, mnuFileItems[2], &QAction::setEnabled);
+    connect(&editor, &frmEditor::saveAsAvailable, mnuFileItems[3], &QAction::setEnabled);
+}
+
+void MDIMain::connectPage(frmRandomText& quickText)
+{
+    connect(&quickText, &frmRandomText::speakRequested, this, &MDIMain::funcSpeakTTS);
+    connect(&quickText, &frmRandomText::recordRequested, this, &MDIMain::funcRecordWavTTS);
+}
+
+void MDIMain::connectPage(frmButtons& buttons)
+{
+    connect(&buttons, &frmButtons::speakRequested, this, &MDIMain::funcSpeakTTS);
 }
 
 void MDIMain::Form_Load()
@@ -404,7 +234,8 @@ QSize MDIMain::minimumOuterSize() const
 QRect MDIMain::availableArea() const
 {
     const QScreen* shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
-    return shownOn ? shownOn->availableGeometry() : QRect(0, 0, largestWindowPixels, largestWindowPixels);
+    constexpr int largest = FrameSettings::largestWindowPixels;
+    return shownOn ? shownOn->availableGeometry() : QRect(0, 0, largest, largest);
 }
 
 void MDIMain::mnuModesItems_Click(int index)
@@ -464,18 +295,7 @@ void MDIMain::LoadSettings()
 // Fields are converted as they are applied, so a fault keeps the effect of the fields before it.
 void MDIMain::applySettings(const SettingsFields& file)
 {
-    // A size stored on a larger desktop is cut to what the screens can show.
-    const QSize desktop = availableDesktop().size();
-    const int largestWidth = desktop.width();
-    const int largestHeight = desktop.height();
-    const int width = windowPixels(SettingsFile::toSingle(file.fields[0]), Twips::toPixelsX, true);
-    setOuterSize(qMin(width, largestWidth), m_placement->frame().height());
-    const int height = windowPixels(SettingsFile::toSingle(file.fields[1]), Twips::toPixelsY, true);
-    setOuterSize(m_placement->frame().width(), qMin(height, largestHeight));
-    const int left = windowPixels(SettingsFile::toSingle(file.fields[2]), Twips::toPixelsX, false);
-    const int top = windowPixels(SettingsFile::toSingle(file.fields[3]), Twips::toPixelsY, false);
-    placeOnScreen(left, top);
-
+    FrameSettings(*m_placement).apply(file);
     const int textColor = SettingsFile::toLong(file.fields[4]);
     const int backColor = SettingsFile::toLong(file.fields[5]);
     for (QWidget* box : quickTextBoxes()) {
@@ -485,23 +305,6 @@ void MDIMain::applySettings(const SettingsFields& file)
     TextBoxColors::setForeColor(*page<frmEditor>().SayText, textColor);
     TextBoxColors::setBackColor(*page<frmEditor>().SayText, backColor);
     mnuAutoSpeech->setChecked(SettingsFile::toTruth(file.fields[6]));
-}
-
-// A window whose title bar no screen shows could never be dragged back, so such a place is
-// refused.
-void MDIMain::placeOnScreen(int leftPixels, int topPixels)
-{
-    const int titleHeight = qMax(m_placement->margins().top(), smallestTitleHeight);
-    const QRect title(leftPixels, topPixels, m_placement->frame().width(), titleHeight);
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const bool reachable = std::any_of(screens.begin(), screens.end(), [&title](const QScreen* screen) {
-        const QRect shown = screen->availableGeometry().intersected(title);
-        return shown.height() == title.height() && shown.width() >= qMin(title.width(), smallestTitleGrip);
-    });
-    if (!reachable)
-        throw PlatformError(
-            QStringLiteral("Invalid property value: the window's title bar would stand off every screen."));
-    m_placement->moveFrame(QPoint(leftPixels, topPixels));
 }
 
 void MDIMain::SaveSettings()
@@ -530,16 +333,7 @@ QString MDIMain::settingsPath() const
 
 SettingsValues MDIMain::currentSettings()
 {
-    SettingsValues values;
-    if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        values.width = 8400;
-        values.height = 9735;
-    } else {
-        values.width = static_cast<float>(Twips::fromPixelsX(m_placement->frame().width()));
-        values.height = static_cast<float>(Twips::fromPixelsY(m_placement->frame().height()));
-    }
-    values.left = static_cast<float>(Twips::fromPixelsX(m_placement->frame().x()));
-    values.top = static_cast<float>(Twips::fromPixelsY(m_placement->frame().y()));
+    SettingsValues values = FrameSettings(*m_placement).stored(windowState());
     const QPlainTextEdit& box = *page<frmEditor>().SayText;
     values.textColor = TextBoxColors::foreColor(box);
     values.backColor = TextBoxColors::backColor(box);
@@ -696,16 +490,8 @@ void MDIMain::runToolbarCommand(const QString& key)
 // Speaking anew releases the Pause button: it shows pressed only while speech stands paused.
 void MDIMain::playEditorText()
 {
-    toolbarButton(QStringLiteral("Pause"))->setChecked(false);
+    ToolbarA->button(QStringLiteral("Pause"))->setChecked(false);
     console().funcVoiceSpeak(page<frmEditor>().SayText->toPlainText());
-}
-
-QAction* MDIMain::toolbarButton(const QString& key) const
-{
-    const QList<QAction*> buttons = ToolbarA->actions();
-    const auto found = std::find_if(
-        buttons.begin(), buttons.end(), [&key](const QAction* button) { return button->data().toString() == key; });
-    return found == buttons.end() ? nullptr : *found;
 }
 
 void MDIMain::funcSpeakTTS(QString speaktext)

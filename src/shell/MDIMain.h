@@ -2,6 +2,8 @@
 
 #include "CommonDialog.h"
 #include "ImageList.h"
+#include "MainToolbar.h"
+#include "ProductCaption.h"
 #include "TextEncoding.h"
 
 #include <QMainWindow>
@@ -17,21 +19,24 @@ class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QToolBar;
 class SpeechMenu;
+class frmButtons;
 class frmConsole;
 class frmEditor;
+class frmRandomText;
 struct SettingsFields;
 struct SettingsValues;
 
 // The main window: a multiple-document frame with the menu bar, the toolbar and the colour
 // dialog. Its child area holds the speech console in a strip at the right and one of the three
 // mode pages to the left of it; the layout pass places them and the Modes menu switches pages.
-// Positions and sizes in its operations are twips.
+// Positions and sizes in its operations are twips. The pages speak, record and enable saving
+// through their signals, which the window connects where it first embeds each page.
 class MDIMain : public QMainWindow {
     Q_OBJECT
 public:
-    static inline const QString ProductCaption = QStringLiteral("Parlora v1.0");
+    // The product caption its titles begin with.
+    static inline const QString& ProductCaption = ::ProductCaption;
     // The console's strip at the right edge, in twips: its width and its inset from the edge.
     static constexpr int ConsoleStripWidth = 2100;
     static constexpr int ConsoleStripInset = 200;
@@ -90,7 +95,7 @@ public:
     SpeechMenu* Speech;
     // The console's failures as notices over this window, and its whole log in a window of its own.
     ConsoleLogViews* LogViews = nullptr;
-    QToolBar* ToolbarA;
+    MainToolbar* ToolbarA;
     ImageList ToolBarIcons;
     CommonDialog Dialogs { this };
     bool SettingsLoaded = false;
@@ -104,24 +109,21 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenus();
-    void buildToolbar();
-    QAction* addItem(QMenu* menu, const QString& name, int index, const QString& caption, const QKeySequence& shortcut);
-    QAction* addSeparator(QMenu* menu, const QString& name, int index);
     void setModeItemsEnabled(bool enabled);
     frmConsole& console();
     template <typename Page> Page& page();
     void embedPage(QMdiSubWindow& page);
+    void connectPage(frmEditor& editor);
+    void connectPage(frmRandomText& quickText);
+    void connectPage(frmButtons& buttons);
     void setOuterSize(int widthPixels, int heightPixels);
     QSize minimumOuterSize() const;
     QRect availableArea() const;
     void runEditCommand(const QString& name);
     void runToolbarCommand(const QString& key);
     void playEditorText();
-    QAction* toolbarButton(const QString& key) const;
     void exitProgram();
     void applySettings(const SettingsFields& file);
-    void placeOnScreen(int leftPixels, int topPixels);
     SettingsValues currentSettings();
     std::vector<QWidget*> quickTextBoxes();
 

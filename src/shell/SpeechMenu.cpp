@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QToolBar>
 
 namespace {
 
@@ -108,9 +107,5 @@ void SpeechMenu::record()
 void SpeechMenu::pause()
 {
     m_main.ToolbarA_ButtonClick(QStringLiteral("Pause"));
-    const bool paused = WindowRegistry::get<frmConsole>().IsPaused;
-    for (QAction* button : m_main.ToolbarA->actions()) {
-        if (button->data().toString() == QLatin1String("Pause"))
-            button->setChecked(paused);
-    }
+    m_main.ToolbarA->button(QStringLiteral("Pause"))->setChecked(WindowRegistry::get<frmConsole>().IsPaused);
 }
