@@ -36,15 +36,15 @@ public:
     int currentRow() const;
     QString phrase(int i) const;
 
-    QGroupBox* fraButtons;
-    std::array<QPushButton*, rowCount> cmdrecord {};
-    std::array<QPushButton*, rowCount> cmdPlayButton {};
-    std::array<PhraseLabel*, rowCount> lblButton {};
-
 private:
     void buildRow(int i);
     void repairButtonSettings();
     QStringList phrases() const;
+
+    QGroupBox* fraButtons;
+    std::array<QPushButton*, rowCount> cmdrecord {};
+    std::array<QPushButton*, rowCount> cmdPlayButton {};
+    std::array<PhraseLabel*, rowCount> lblButton {};
 
     // The encoding Buttons.ini was read in or last written in; nothing before either.
     std::optional<TextEncoding> m_encoding;

@@ -8,12 +8,12 @@
 #include "PlatformError.h"
 #include "PrintLook.h"
 #include "QtDialogService.h"
+#include "TextBoxColors.h"
 #include "TextDifference.h"
 #include "TextDocumentMirror.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 
-#include <QAction>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -103,8 +103,8 @@ void frmEditor::SetUndoString()
     // An index outside the slots stores nothing, and the record goes on.
     document.UndoStrings.set(document.UndoIndex, m_text->text());
     document.TextModified = true;
-    fileItem(saveItem).setEnabled(true);
-    fileItem(saveAsItem).setEnabled(true);
+    enableFileItem(saveItem, true);
+    enableFileItem(saveAsItem, true);
 }
 
 void frmEditor::UndoMe_Click()
@@ -168,7 +168,7 @@ void frmEditor::OpenFile()
     document.TextModified = false;
     document.EditorFileName = *saved;
     document.Untitled = false;
-    fileItem(saveItem).setEnabled(true);
+    enableFileItem(saveItem, true);
     // With the work saved this goes straight to the open dialog; the store is cleared however it ends.
     OpenFile();
     ClearUndoString();
@@ -193,7 +193,7 @@ void frmEditor::openChosenFile(bool enableSave)
     document.Untitled = false;
     document.FileEncoding = content.encoding;
     if (enableSave)
-        fileItem(saveItem).setEnabled(true);
+        enableFileItem(saveItem, true);
     ClearUndoString();
 }
 
@@ -206,7 +206,7 @@ void frmEditor::NewFile()
     document.TextModified = false;
     document.Untitled = true;
     document.FileEncoding.reset();
-    fileItem(saveItem).setEnabled(false);
+    enableFileItem(saveItem, false);
     ClearUndoString();
 }
 
@@ -320,7 +320,48 @@ QString frmEditor::text() const
     return m_text->text().toString();
 }
 
-QAction& frmEditor::fileItem(int index) const
+void frmEditor::enableFileItem(int index, bool enabled) const
 {
-    return *WindowRegistry::get<MDIMain>().mnuFileItems.at(static_cast<std::size_t>(index));
+    WindowRegistry::get<MDIMain>().setFileItemEnabled(index, enabled);
+}
+
+QString frmEditor::plainText() const
+{
+    return SayText->toPlainText();
+}
+
+// A cursor's selection marks its line breaks as paragraph separators; the clipboard wants them plain.
+QString frmEditor::selectedText() const
+{
+    QString text = SayText->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+void frmEditor::replaceSelection(const QString& text)
+{
+    QTextCursor cursor = SayText->textCursor();
+    cursor.insertText(text);
+    SayText->setTextCursor(cursor);
+}
+
+int frmEditor::foreColor() const
+{
+    return TextBoxColors::foreColor(*SayText);
+}
+
+int frmEditor::backColor() const
+{
+    return TextBoxColors::backColor(*SayText);
+}
+
+void frmEditor::setForeColor(int colorValue)
+{
+    TextBoxColors::setForeColor(*SayText, colorValue);
+}
+
+void frmEditor::setBackColor(int colorValue)
+{
+    TextBoxColors::setBackColor(*SayText, colorValue);
 }

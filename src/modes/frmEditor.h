@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 
-class QAction;
 class QPlainTextEdit;
 class TextDocumentMirror;
 
@@ -43,8 +42,17 @@ public:
     // save, No, or Yes with a save that succeeded); false on a cancelled or failed save.
     bool OfferToSaveWork();
 
-    QPlainTextEdit* SayText;
-    CommonDialog Dialogs { this };
+    // SayText's text as the box gives it.
+    QString plainText() const;
+    // SayText's selection, its line breaks as plain line feeds.
+    QString selectedText() const;
+    // Puts text in place of SayText's selection, the caret after it.
+    void replaceSelection(const QString& text);
+    // SayText's colours as colour values (TextBoxColors).
+    int foreColor() const;
+    int backColor() const;
+    void setForeColor(int colorValue);
+    void setBackColor(int colorValue);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -65,7 +73,9 @@ private:
     // Writes the text in the document's encoding; throws PlatformError.
     void writeText(const QString& path);
     QString text() const;
-    QAction& fileItem(int index) const;
+    void enableFileItem(int index, bool enabled) const;
 
+    QPlainTextEdit* SayText;
+    CommonDialog Dialogs { this };
     std::unique_ptr<TextDocumentMirror> m_text;
 };

@@ -25,14 +25,17 @@ public:
     // The row the user is at: the one whose box or buttons hold the focus, else the first box
     // that holds text, else the first.
     int currentRow() const;
+    // The four boxes' colours as colour values (TextBoxColors).
+    void setForeColor(int colorValue);
+    void setBackColor(int colorValue);
+
+private:
+    void buildRow(int i);
+    QString textOf(int i) const;
 
     QGroupBox* fraManual;
     std::array<QPlainTextEdit*, rowCount> Text1 {};
     std::array<QPushButton*, rowCount> cmdPlay {};
     std::array<QPushButton*, rowCount> cmdRecord {};
     QPushButton* cmdClear;
-
-private:
-    void buildRow(int i);
-    QString textOf(int i) const;
 };

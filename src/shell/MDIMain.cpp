@@ -13,7 +13,6 @@
 #include "SettingsFile.h"
 #include "SpeechMenu.h"
 #include "SystemColors.h"
-#include "TextBoxColors.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 #include "frmAbout.h"
@@ -37,7 +36,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTime>
 #include <QToolBar>
@@ -316,7 +314,7 @@ void MDIMain::MDIForm_Load()
 {
     WindowRegistry::unload<frmSplash>();
     consoleFrame();
-    LogViews = new ConsoleLogViews(*this, console());
+    LogViews = new ConsoleLogViews(*this, Speech->menu(), console());
     setWindowTitle(ProductCaption + QStringLiteral(" - Text Editor Mode"));
     ResizeForms();
     page<frmButtons>().hide();
@@ -478,12 +476,10 @@ void MDIMain::applySettings(const SettingsFields& file)
 
     const int textColor = SettingsFile::toLong(file.fields[4]);
     const int backColor = SettingsFile::toLong(file.fields[5]);
-    for (QWidget* box : quickTextBoxes()) {
-        TextBoxColors::setForeColor(*box, textColor);
-        TextBoxColors::setBackColor(*box, backColor);
-    }
-    TextBoxColors::setForeColor(*page<frmEditor>().SayText, textColor);
-    TextBoxColors::setBackColor(*page<frmEditor>().SayText, backColor);
+    page<frmRandomText>().setForeColor(textColor);
+    page<frmRandomText>().setBackColor(backColor);
+    page<frmEditor>().setForeColor(textColor);
+    page<frmEditor>().setBackColor(backColor);
     mnuAutoSpeech->setChecked(SettingsFile::toTruth(file.fields[6]));
 }
 
@@ -540,19 +536,10 @@ SettingsValues MDIMain::currentSettings()
     }
     values.left = static_cast<float>(Twips::fromPixelsX(m_placement->frame().x()));
     values.top = static_cast<float>(Twips::fromPixelsY(m_placement->frame().y()));
-    const QPlainTextEdit& box = *page<frmEditor>().SayText;
-    values.textColor = TextBoxColors::foreColor(box);
-    values.backColor = TextBoxColors::backColor(box);
+    values.textColor = page<frmEditor>().foreColor();
+    values.backColor = page<frmEditor>().backColor();
     values.autoSpeech = mnuAutoSpeech->isChecked();
     return values;
-}
-
-std::vector<QWidget*> MDIMain::quickTextBoxes()
-{
-    std::vector<QWidget*> boxes;
-    for (QWidget* box : page<frmRandomText>().Text1)
-        boxes.push_back(box);
-    return boxes;
 }
 
 void MDIMain::mnuFileItems_Click(int index)
@@ -572,7 +559,7 @@ void MDIMain::mnuFileItems_Click(int index)
         editor.SaveAsFile();
         break;
     case 4:
-        console().SaveToWave(editor.SayText->toPlainText());
+        console().SaveToWave(editor.plainText());
         break;
     case 6:
         editor.PrintFile();
@@ -626,10 +613,13 @@ void MDIMain::mnuSettingsItem_Click(int index)
             return;
         throw;
     }
-    const auto paint = index == 0 ? &TextBoxColors::setBackColor : &TextBoxColors::setForeColor;
-    paint(*page<frmEditor>().SayText, Dialogs.Color);
-    for (QWidget* box : quickTextBoxes())
-        paint(*box, Dialogs.Color);
+    if (index == 0) {
+        page<frmEditor>().setBackColor(Dialogs.Color);
+        page<frmRandomText>().setBackColor(Dialogs.Color);
+    } else {
+        page<frmEditor>().setForeColor(Dialogs.Color);
+        page<frmRandomText>().setForeColor(Dialogs.Color);
+    }
     SaveSettings();
 }
 
@@ -680,7 +670,7 @@ void MDIMain::runToolbarCommand(const QString& key)
     else if (editing.contains(key))
         runEditCommand(key);
     else if (key == QLatin1String("Record"))
-        console().SaveToWave(editor.SayText->toPlainText());
+        console().SaveToWave(editor.plainText());
     else if (key == QLatin1String("Play"))
         playEditorText();
     else if (key == QLatin1String("Pause"))
@@ -697,7 +687,7 @@ void MDIMain::runToolbarCommand(const QString& key)
 void MDIMain::playEditorText()
 {
     toolbarButton(QStringLiteral("Pause"))->setChecked(false);
-    console().funcVoiceSpeak(page<frmEditor>().SayText->toPlainText());
+    console().funcVoiceSpeak(page<frmEditor>().plainText());
 }
 
 QAction* MDIMain::toolbarButton(const QString& key) const
@@ -706,6 +696,26 @@ QAction* MDIMain::toolbarButton(const QString& key) const
     const auto found = std::find_if(
         buttons.begin(), buttons.end(), [&key](const QAction* button) { return button->data().toString() == key; });
     return found == buttons.end() ? nullptr : *found;
+}
+
+int MDIMain::currentMode() const
+{
+    const auto checked = std::find_if(
+        mnuModesItems.begin(), mnuModesItems.end(), [](const QAction* item) { return item->isChecked(); });
+    return checked == mnuModesItems.end() ? 0 : static_cast<int>(checked - mnuModesItems.begin());
+}
+
+void MDIMain::showPaused(bool paused)
+{
+    for (QAction* button : ToolbarA->actions()) {
+        if (button->data().toString() == QLatin1String("Pause"))
+            button->setChecked(paused);
+    }
+}
+
+void MDIMain::setFileItemEnabled(int index, bool enabled)
+{
+    mnuFileItems.at(static_cast<std::size_t>(index))->setEnabled(enabled);
 }
 
 void MDIMain::funcSpeakTTS(QString speaktext)

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QToolBar>
 
 namespace {
 
@@ -65,11 +64,7 @@ void SpeechMenu::mnuSpeechItems_Click(int index)
 
 int SpeechMenu::mode() const
 {
-    for (std::size_t i = 0; i < m_main.mnuModesItems.size(); ++i) {
-        if (m_main.mnuModesItems[i]->isChecked())
-            return static_cast<int>(i);
-    }
-    return 0;
+    return m_main.currentMode();
 }
 
 void SpeechMenu::play()
@@ -108,9 +103,5 @@ void SpeechMenu::record()
 void SpeechMenu::pause()
 {
     m_main.ToolbarA_ButtonClick(QStringLiteral("Pause"));
-    const bool paused = WindowRegistry::get<frmConsole>().IsPaused;
-    for (QAction* button : m_main.ToolbarA->actions()) {
-        if (button->data().toString() == QLatin1String("Pause"))
-            button->setChecked(paused);
-    }
+    m_main.showPaused(WindowRegistry::get<frmConsole>().IsPaused);
 }

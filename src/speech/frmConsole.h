@@ -42,6 +42,8 @@ public:
     QString logText() const;
     // The face list's overlay: first on the background colour, second over it; numbers or keys.
     QImage Composite(const QVariant& first, const QVariant& second) const;
+    // The face and mouth pictures, numbered and keyed as the face list holds them.
+    const ImageList& mouthPictures() const { return MouthImgList; }
     void ShowRestFace();
 
     void VoiceCB_Click();
@@ -98,6 +100,36 @@ public:
     bool IsSpeaking = false;
     bool IsPaused = false;
 
+signals:
+    // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
+    void logLineAppended(const QString& text, const QString& tail);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void placeSettingsRows();
+    void placeSpeakButtons(const QFont& font);
+    void nameControls();
+    void showSliderValues();
+    void connectControls();
+    SpVoice& voice() const;
+    void select(QComboBox* list, int index, void (frmConsole::*choice)());
+    void speak(const QString& text);
+    void reportMarkupReadAsText();
+    void restoreSpeakFlags();
+    void connectVoice();
+    void showFace(const QVariant& overlay);
+    void selectInMainText(int start, int length);
+    void keepShaped(int position);
+    void selectVoiceNamed(const SpObjectToken& token);
+    void reportEventFailure(const QString& event, const std::exception& failure);
+    void restoreOutputAfter(const std::shared_ptr<SpStream>& recording);
+    void followLog();
+
     QLabel* VisemePicture;
     QGroupBox* Frame2;
     QLabel* Label2;
@@ -131,36 +163,6 @@ public:
     QPlainTextEdit* DebugTxtBox;
     ImageList MouthImgList;
     CommonDialog ComDlg { this };
-
-signals:
-    // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
-    void logLineAppended(const QString& text, const QString& tail);
-
-protected:
-    bool focusNextPrevChild(bool next) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildControls();
-    void placeSettingsRows();
-    void placeSpeakButtons(const QFont& font);
-    void nameControls();
-    void showSliderValues();
-    void connectControls();
-    SpVoice& voice() const;
-    void select(QComboBox* list, int index, void (frmConsole::*choice)());
-    void speak(const QString& text);
-    void reportMarkupReadAsText();
-    void restoreSpeakFlags();
-    void connectVoice();
-    void showFace(const QVariant& overlay);
-    void selectInMainText(int start, int length);
-    void keepShaped(int position);
-    void selectVoiceNamed(const SpObjectToken& token);
-    void reportEventFailure(const QString& event, const std::exception& failure);
-    void restoreOutputAfter(const std::shared_ptr<SpStream>& recording);
-    void followLog();
 
     // Made once the controls exist.
     std::unique_ptr<SeenTabOrder> m_tabOrder;
