@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_WERROR=ON
 # Where `cmake --install` and the package put the program; it is compiled in.
 PREFIX ?= /usr
 
-.PHONY: deps configure build run test test-asan test-tsan bench fuzz package package-check clean
+.PHONY: deps configure build run test lint format test-asan test-tsan bench fuzz package package-check clean
 
 deps:
 	@scripts/install-deps.sh
@@ -18,11 +18,18 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -x $(BUILD)/parlora ]; then $(BUILD)/parlora; \
-	else echo "Parlora's windows are not built yet: only the speech engine and its tests exist."; fi
+	@$(BUILD)/parlora
 
 test: build
 	@QT_QPA_PLATFORM=offscreen scripts/with-pulse.sh ctest --test-dir $(BUILD) --output-on-failure -j 2
+
+# clang-format over every C++ file and clang-tidy (.clang-tidy) over the program's sources.
+lint: build
+	@scripts/lint.sh $(BUILD)
+
+# Formats every C++ file in place.
+format:
+	@git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format -i
 
 # The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer, at -O1 with line tables
 # only: it builds in about half the time and still names every line in a report. (At -O1 GCC 12

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <sys/types.h>
 #include <thread>
@@ -17,6 +19,19 @@ using Clock = std::chrono::steady_clock;
 double msBetween(Clock::time_point from, Clock::time_point to);
 double median(std::vector<double> values);
 double percentile(std::vector<double> values, double p); // p in 0..100, nearest rank
+
+// A window's control found by its objectName, as the windows keep their controls to themselves.
+// The search walks the window's children, so it belongs outside what is timed. A missing control
+// ends the benchmark with its name.
+template <class T> T& control(const QObject& window, const QString& name)
+{
+    T* found = window.findChild<T*>(name);
+    if (!found)
+        throw std::runtime_error(QStringLiteral("%1 has no %2 \"%3\"")
+                                     .arg(window.objectName(), QLatin1String(T::staticMetaObject.className()), name)
+                                     .toStdString());
+    return *found;
+}
 
 // Varied English prose of at least `chars` characters, the same for the same seed.
 QString prose(qsizetype chars, unsigned seed = 20240611);

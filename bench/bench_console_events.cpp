@@ -122,10 +122,11 @@ Run runOnce(frmConsole& console, const Script& s)
     run.us.reserve(s.events.size());
     run.cpuUs.reserve(s.events.size());
     run.kinds = s.kinds;
-    console.DebugTxtBox->clear();
-    console.MainTxtBox->setPlainText(s.text);
+    QPlainTextEdit& debugTxtBox = control<QPlainTextEdit>(console, QStringLiteral("DebugTxtBox"));
+    debugTxtBox.clear();
+    control<QPlainTextEdit>(console, QStringLiteral("MainTxtBox")).setPlainText(s.text);
     QCoreApplication::processEvents();
-    const QTextDocument* log = console.DebugTxtBox->document();
+    const QTextDocument* log = debugTxtBox.document();
     const Clock::time_point start = Clock::now();
     int sincePaint = 0;
     for (size_t i = 0; i < s.events.size(); ++i) {
@@ -155,7 +156,7 @@ std::map<bool, std::vector<Run>> runs; // by whether Show Events was ticked
 void BM_ConsoleEvents(benchmark::State& state)
 {
     const bool shown = state.range(0) != 0;
-    console->chkShowEvents->setChecked(shown);
+    control<QCheckBox>(*console, QStringLiteral("chkShowEvents")).setChecked(shown);
     const Script s = script(prose(4000));
     for (auto _ : state) {
         Run run = runOnce(*console, s);

@@ -38,6 +38,7 @@ constexpr qsizetype megabyte = 1024 * 1024;
 constexpr int keysPerRun = 200;
 
 frmEditor* editor = nullptr;
+QPlainTextEdit* sayText = nullptr; // the editor's text box
 struct KeyTimes {
     std::vector<double> taken; // ms until the box has taken the key
     std::vector<double> painted; // ms until the repaint is done too
@@ -50,9 +51,9 @@ std::pair<double, double> press(int key, const QString& text)
 {
     const Clock::time_point before = Clock::now();
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QApplication::sendEvent(editor->SayText, &down);
+    QApplication::sendEvent(sayText, &down);
     QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QApplication::sendEvent(editor->SayText, &up);
+    QApplication::sendEvent(sayText, &up);
     const Clock::time_point taken = Clock::now();
     QCoreApplication::processEvents();
     return { msBetween(before, taken), msBetween(before, Clock::now()) };
@@ -60,10 +61,10 @@ std::pair<double, double> press(int key, const QString& text)
 
 void loadDocument(qsizetype chars)
 {
-    editor->SayText->setPlainText(prose(chars));
-    QTextCursor middle = editor->SayText->textCursor();
-    middle.setPosition(editor->SayText->document()->characterCount() / 2);
-    editor->SayText->setTextCursor(middle);
+    sayText->setPlainText(prose(chars));
+    QTextCursor middle = sayText->textCursor();
+    middle.setPosition(sayText->document()->characterCount() / 2);
+    sayText->setTextCursor(middle);
     editor->ClearUndoString();
     editorDocument().TextModified = false;
     QCoreApplication::processEvents();
@@ -106,7 +107,7 @@ void BM_OpenFile(benchmark::State& state)
     file.close();
     auto& dialogs = static_cast<ScriptedDialogs&>(*WindowRegistry::services().dialogs);
     for (auto _ : state) {
-        editor->SayText->clear();
+        sayText->clear();
         editorDocument().TextModified = false;
         QCoreApplication::processEvents();
         dialogs.answerFile(path);
@@ -143,7 +144,7 @@ void measureSlotMemory()
     std::printf("undo memory 10MB: %.2f MiB resident growth for 99 slots (index %d); the store counts %.2f MiB, "
                 "its pieces shared with the live text included; document %.1f MiB of characters\n",
         grown, document.UndoIndex, double(document.UndoStrings.heldBytes()) / double(megabyte),
-        double(editor->SayText->document()->characterCount()) / double(megabyte));
+        double(sayText->document()->characterCount()) / double(megabyte));
 
     // A step back puts a whole slot into the text box.
     const Clock::time_point stepped = Clock::now();
@@ -158,7 +159,7 @@ void measureReadingTheBox()
     std::vector<double> ms;
     for (int i = 0; i < 5; ++i) {
         const Clock::time_point before = Clock::now();
-        const QString text = editor->SayText->toPlainText();
+        const QString text = sayText->toPlainText();
         ms.push_back(msBetween(before, Clock::now()));
         benchmark::DoNotOptimize(text.size());
     }
@@ -181,7 +182,8 @@ int main(int argc, char** argv)
     MDIMain& main = WindowRegistry::get<MDIMain>();
     main.show();
     editor = &WindowRegistry::get<frmEditor>();
-    editor->SayText->setFocus();
+    sayText = &control<QPlainTextEdit>(*editor, QStringLiteral("SayText"));
+    sayText->setFocus();
 
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

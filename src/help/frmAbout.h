@@ -21,17 +21,17 @@ public:
     void Form_Load();
     void cmdOK_Click();
 
-    QLabel* Image1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QPushButton* cmdOK;
-
 public slots:
     // Escape and the close box end the box as OK does.
     void reject() override;
 
 private:
     QLabel* addLabel(const QString& name, const QRect& place);
+
+    QLabel* Image1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QPushButton* cmdOK;
 };

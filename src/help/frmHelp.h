@@ -34,16 +34,8 @@ public:
     static QString nodeKey(const QTreeWidgetItem& node);
     // The key of the image the node shows.
     static QString nodeImage(const QTreeWidgetItem& node);
-
-    QTreeWidget* TreeView1;
-    ImageList imlTree;
-    QLabel* lblTitle;
-    std::array<QLabel*, lineCount> lblHelp {};
-    QLabel* imgRecord;
-    QLabel* imgPlay;
-    std::array<QLabel*, 3> imgTextEd {};
-    QMenu* mnuFile;
-    QAction* mnuExit;
+    // The tree's pictures, keyed "closed", "open" and "doc".
+    const ImageList& treePictures() const { return imlTree; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,4 +48,14 @@ private:
     void setNodeImage(QTreeWidgetItem& node, const QString& image);
     void showTopic(const HelpTopics::Topic& topic);
     QLabel& picture(HelpTopics::Picture which);
+
+    QTreeWidget* TreeView1;
+    ImageList imlTree;
+    QLabel* lblTitle;
+    std::array<QLabel*, lineCount> lblHelp {};
+    QLabel* imgRecord;
+    QLabel* imgPlay;
+    std::array<QLabel*, 3> imgTextEd {};
+    QMenu* mnuFile;
+    QAction* mnuExit;
 };

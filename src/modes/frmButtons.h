@@ -37,11 +37,6 @@ public:
     int currentRow() const;
     QString phrase(int i) const;
 
-    QGroupBox* fraButtons;
-    std::array<QPushButton*, rowCount> cmdrecord {};
-    std::array<QPushButton*, rowCount> cmdPlayButton {};
-    std::array<PhraseLabel*, rowCount> lblButton {};
-
 signals:
     void speakRequested(const QString& text);
 
@@ -49,6 +44,11 @@ private:
     void buildRow(int i);
     void repairButtonSettings();
     QStringList phrases() const;
+
+    QGroupBox* fraButtons;
+    std::array<QPushButton*, rowCount> cmdrecord {};
+    std::array<QPushButton*, rowCount> cmdPlayButton {};
+    std::array<PhraseLabel*, rowCount> lblButton {};
 
     // The encoding Buttons.ini was read in or last written in; nothing before either.
     std::optional<TextEncoding> m_encoding;

@@ -7,6 +7,7 @@
 #include "PlatformError.h"
 #include "PrintLook.h"
 #include "QtDialogService.h"
+#include "TextBoxColors.h"
 #include "TextDifference.h"
 #include "TextDocumentMirror.h"
 #include "Twips.h"
@@ -312,4 +313,45 @@ void frmEditor::writeText(const QString& path)
 QString frmEditor::text() const
 {
     return m_text->text().toString();
+}
+
+QString frmEditor::plainText() const
+{
+    return SayText->toPlainText();
+}
+
+// A cursor's selection marks its line breaks as paragraph separators; the clipboard wants them plain.
+QString frmEditor::selectedText() const
+{
+    QString text = SayText->textCursor().selectedText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+void frmEditor::replaceSelection(const QString& text)
+{
+    QTextCursor cursor = SayText->textCursor();
+    cursor.insertText(text);
+    SayText->setTextCursor(cursor);
+}
+
+int frmEditor::foreColor() const
+{
+    return TextBoxColors::foreColor(*SayText);
+}
+
+int frmEditor::backColor() const
+{
+    return TextBoxColors::backColor(*SayText);
+}
+
+void frmEditor::setForeColor(int colorValue)
+{
+    TextBoxColors::setForeColor(*SayText, colorValue);
+}
+
+void frmEditor::setBackColor(int colorValue)
+{
+    TextBoxColors::setBackColor(*SayText, colorValue);
 }

@@ -44,8 +44,17 @@ public:
     // save, No, or Yes with a save that succeeded); false on a cancelled or failed save.
     bool OfferToSaveWork();
 
-    QPlainTextEdit* SayText;
-    CommonDialog Dialogs { this };
+    // SayText's text as the box gives it.
+    QString plainText() const;
+    // SayText's selection, its line breaks as plain line feeds.
+    QString selectedText() const;
+    // Puts text in place of SayText's selection, the caret after it.
+    void replaceSelection(const QString& text);
+    // SayText's colours as colour values (TextBoxColors).
+    int foreColor() const;
+    int backColor() const;
+    void setForeColor(int colorValue);
+    void setBackColor(int colorValue);
 
 signals:
     // Saving under the document's own name became possible (true) or impossible (false).
@@ -73,5 +82,7 @@ private:
     void writeText(const QString& path);
     QString text() const;
 
+    QPlainTextEdit* SayText;
+    CommonDialog Dialogs { this };
     std::unique_ptr<TextDocumentMirror> m_text;
 };

@@ -2,6 +2,7 @@
 
 #include "IndexedName.h"
 #include "PictureButton.h"
+#include "TextBoxColors.h"
 #include "Twips.h"
 
 #include <QGroupBox>
@@ -132,4 +133,16 @@ int frmRandomText::currentRow() const
 QString frmRandomText::textOf(int i) const
 {
     return Text1.at(static_cast<std::size_t>(i))->toPlainText();
+}
+
+void frmRandomText::setForeColor(int colorValue)
+{
+    for (QPlainTextEdit* box : Text1)
+        TextBoxColors::setForeColor(*box, colorValue);
+}
+
+void frmRandomText::setBackColor(int colorValue)
+{
+    for (QPlainTextEdit* box : Text1)
+        TextBoxColors::setBackColor(*box, colorValue);
 }

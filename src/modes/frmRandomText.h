@@ -26,12 +26,9 @@ public:
     // The row the user is at: the one whose box or buttons hold the focus, else the first box
     // that holds text, else the first.
     int currentRow() const;
-
-    QGroupBox* fraManual;
-    std::array<QPlainTextEdit*, rowCount> Text1 {};
-    std::array<QPushButton*, rowCount> cmdPlay {};
-    std::array<QPushButton*, rowCount> cmdRecord {};
-    QPushButton* cmdClear;
+    // The four boxes' colours as colour values (TextBoxColors).
+    void setForeColor(int colorValue);
+    void setBackColor(int colorValue);
 
 signals:
     // A box's text to be spoken, or to be spoken into a wave file the user chooses.
@@ -41,4 +38,10 @@ signals:
 private:
     void buildRow(int i);
     QString textOf(int i) const;
+
+    QGroupBox* fraManual;
+    std::array<QPlainTextEdit*, rowCount> Text1 {};
+    std::array<QPushButton*, rowCount> cmdPlay {};
+    std::array<QPushButton*, rowCount> cmdRecord {};
+    QPushButton* cmdClear;
 };

@@ -3,28 +3,25 @@
 #include "EventLogWindow.h"
 #include "FailureNotice.h"
 #include "MDIMain.h"
-#include "SpeechMenu.h"
 #include "Twips.h"
 #include "frmConsole.h"
 
 #include <QAction>
-#include <QMdiArea>
 #include <QMenu>
 
-ConsoleLogViews::ConsoleLogViews(MDIMain& main, frmConsole& console)
+ConsoleLogViews::ConsoleLogViews(MDIMain& main, QMenu& speechMenu, frmConsole& console)
     : QObject(&main)
     , m_console(console)
 {
-    QMenu* speech = main.Speech->mnuSpeech;
-    mnuEventLogSeparator = speech->addSeparator();
+    mnuEventLogSeparator = speechMenu.addSeparator();
     mnuEventLogSeparator->setObjectName(QStringLiteral("mnuEventLogSeparator"));
-    mnuEventLog = speech->addAction(QStringLiteral("Event &Log"));
+    mnuEventLog = speechMenu.addAction(QStringLiteral("Event &Log"));
     mnuEventLog->setObjectName(QStringLiteral("mnuEventLog"));
     connect(mnuEventLog, &QAction::triggered, this, &ConsoleLogViews::mnuEventLog_Click);
 
     // Clear of the console's strip and its inset from the main window's right edge.
-    Notice
-        = new FailureNotice(*main.mdiArea, Twips::toPixelsX(MDIMain::ConsoleStripWidth + MDIMain::ConsoleStripInset));
+    Notice = new FailureNotice(
+        *main.centralWidget(), Twips::toPixelsX(MDIMain::ConsoleStripWidth + MDIMain::ConsoleStripInset));
     LogWindow = new EventLogWindow(&main);
     connect(&console, &frmConsole::logLineAppended, this, &ConsoleLogViews::logLineAppended);
 }

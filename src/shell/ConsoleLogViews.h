@@ -6,6 +6,7 @@ class EventLogWindow;
 class FailureNotice;
 class MDIMain;
 class QAction;
+class QMenu;
 class frmConsole;
 
 // Brings the console's event log, which lies outside the console's strip, to where the user
@@ -15,7 +16,8 @@ class frmConsole;
 class ConsoleLogViews : public QObject {
     Q_OBJECT
 public:
-    ConsoleLogViews(MDIMain& main, frmConsole& console);
+    // Adds its items to the end of speechMenu and its notices over the main window's child area.
+    ConsoleLogViews(MDIMain& main, QMenu& speechMenu, frmConsole& console);
 
     // A failure line of the console: its fixed text ends in ": ", the house form of every
     // failure's prefix ("Speak Error: ", "Save to Wave file Error: ", "Markup read as text: ").
@@ -23,13 +25,12 @@ public:
 
     void mnuEventLog_Click();
 
+private:
+    void logLineAppended(const QString& text, const QString& tail);
+
     QAction* mnuEventLogSeparator;
     QAction* mnuEventLog;
     FailureNotice* Notice;
     EventLogWindow* LogWindow;
-
-private:
-    void logLineAppended(const QString& text, const QString& tail);
-
     frmConsole& m_console;
 };

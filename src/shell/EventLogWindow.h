@@ -21,12 +21,11 @@ public:
     // Shown at the end of the log at the next turn of the event loop, with any others that came.
     void appendLine(const QString& line);
 
-    QPlainTextEdit* LogText;
-
 private:
     void showPending();
     bool atEnd() const;
     void scrollToEnd();
 
+    QPlainTextEdit* LogText;
     QStringList m_pending;
 };

@@ -12,8 +12,8 @@
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "SettingsFile.h"
+#include "SpeechMenu.h"
 #include "SystemColors.h"
-#include "TextBoxColors.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
 #include "frmAbout.h"
@@ -33,9 +33,9 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTime>
+#include <algorithm>
 
 namespace {
 
@@ -146,7 +146,7 @@ void MDIMain::MDIForm_Load()
 {
     WindowRegistry::unload<frmSplash>();
     consoleFrame();
-    LogViews = new ConsoleLogViews(*this, console());
+    LogViews = new ConsoleLogViews(*this, Speech->menu(), console());
     setWindowTitle(ProductCaption + QStringLiteral(" - Text Editor Mode"));
     ResizeForms();
     page<frmButtons>().hide();
@@ -298,12 +298,10 @@ void MDIMain::applySettings(const SettingsFields& file)
     FrameSettings(*m_placement).apply(file);
     const int textColor = SettingsFile::toLong(file.fields[4]);
     const int backColor = SettingsFile::toLong(file.fields[5]);
-    for (QWidget* box : quickTextBoxes()) {
-        TextBoxColors::setForeColor(*box, textColor);
-        TextBoxColors::setBackColor(*box, backColor);
-    }
-    TextBoxColors::setForeColor(*page<frmEditor>().SayText, textColor);
-    TextBoxColors::setBackColor(*page<frmEditor>().SayText, backColor);
+    page<frmRandomText>().setForeColor(textColor);
+    page<frmRandomText>().setBackColor(backColor);
+    page<frmEditor>().setForeColor(textColor);
+    page<frmEditor>().setBackColor(backColor);
     mnuAutoSpeech->setChecked(SettingsFile::toTruth(file.fields[6]));
 }
 
@@ -334,19 +332,10 @@ QString MDIMain::settingsPath() const
 SettingsValues MDIMain::currentSettings()
 {
     SettingsValues values = FrameSettings(*m_placement).stored(windowState());
-    const QPlainTextEdit& box = *page<frmEditor>().SayText;
-    values.textColor = TextBoxColors::foreColor(box);
-    values.backColor = TextBoxColors::backColor(box);
+    values.textColor = page<frmEditor>().foreColor();
+    values.backColor = page<frmEditor>().backColor();
     values.autoSpeech = mnuAutoSpeech->isChecked();
     return values;
-}
-
-std::vector<QWidget*> MDIMain::quickTextBoxes()
-{
-    std::vector<QWidget*> boxes;
-    for (QWidget* box : page<frmRandomText>().Text1)
-        boxes.push_back(box);
-    return boxes;
 }
 
 void MDIMain::mnuFileItems_Click(int index)
@@ -366,7 +355,7 @@ void MDIMain::mnuFileItems_Click(int index)
         editor.SaveAsFile();
         break;
     case 4:
-        console().SaveToWave(editor.SayText->toPlainText());
+        console().SaveToWave(editor.plainText());
         break;
     case 6:
         editor.PrintFile();
@@ -420,10 +409,13 @@ void MDIMain::mnuSettingsItem_Click(int index)
             return;
         throw;
     }
-    const auto paint = index == 0 ? &TextBoxColors::setBackColor : &TextBoxColors::setForeColor;
-    paint(*page<frmEditor>().SayText, Dialogs.Color);
-    for (QWidget* box : quickTextBoxes())
-        paint(*box, Dialogs.Color);
+    if (index == 0) {
+        page<frmEditor>().setBackColor(Dialogs.Color);
+        page<frmRandomText>().setBackColor(Dialogs.Color);
+    } else {
+        page<frmEditor>().setForeColor(Dialogs.Color);
+        page<frmRandomText>().setForeColor(Dialogs.Color);
+    }
     SaveSettings();
 }
 
@@ -474,7 +466,7 @@ void MDIMain::runToolbarCommand(const QString& key)
     else if (editing.contains(key))
         runEditCommand(key);
     else if (key == QLatin1String("Record"))
-        console().SaveToWave(editor.SayText->toPlainText());
+        console().SaveToWave(editor.plainText());
     else if (key == QLatin1String("Play"))
         playEditorText();
     else if (key == QLatin1String("Pause"))
@@ -491,7 +483,19 @@ void MDIMain::runToolbarCommand(const QString& key)
 void MDIMain::playEditorText()
 {
     ToolbarA->button(QStringLiteral("Pause"))->setChecked(false);
-    console().funcVoiceSpeak(page<frmEditor>().SayText->toPlainText());
+    console().funcVoiceSpeak(page<frmEditor>().plainText());
+}
+
+int MDIMain::currentMode() const
+{
+    const auto checked = std::find_if(
+        mnuModesItems.begin(), mnuModesItems.end(), [](const QAction* item) { return item->isChecked(); });
+    return checked == mnuModesItems.end() ? 0 : static_cast<int>(checked - mnuModesItems.begin());
+}
+
+void MDIMain::showPaused(bool paused)
+{
+    ToolbarA->button(QStringLiteral("Pause"))->setChecked(paused);
 }
 
 void MDIMain::funcSpeakTTS(QString speaktext)

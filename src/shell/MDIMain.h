@@ -2,7 +2,6 @@
 
 #include "CommonDialog.h"
 #include "ImageList.h"
-#include "MainToolbar.h"
 #include "ProductCaption.h"
 #include "TextEncoding.h"
 
@@ -11,10 +10,11 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <vector>
 
 class ConsoleLogViews;
 class FramePlacement;
+class MainMenus;
+class MainToolbar;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -78,26 +78,13 @@ public:
     // it holds the wanted frame until the window manager has framed the window.
     FramePlacement& placement() const { return *m_placement; }
 
-    QMdiArea* mdiArea;
-    QMenu* mnuFile;
-    std::array<QAction*, 9> mnuFileItems {};
-    QMenu* mnuEditItem;
-    std::array<QAction*, 6> mnuEditItems {};
-    QMenu* mnuModes;
-    std::array<QAction*, 3> mnuModesItems {};
-    QMenu* mnuSettings;
-    std::array<QAction*, 2> mnuSettingsItem {};
-    std::map<int, QAction*> mnuSettingsItems; // only index 2, the separator
-    QAction* mnuAutoSpeech;
-    QMenu* mnuHelp;
-    std::array<QAction*, 2> mnuHelpItems {};
-    // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.
-    SpeechMenu* Speech;
-    // The console's failures as notices over this window, and its whole log in a window of its own.
-    ConsoleLogViews* LogViews = nullptr;
-    MainToolbar* ToolbarA;
-    ImageList ToolBarIcons;
-    CommonDialog Dialogs { this };
+    // The mode whose Modes item is checked: 0 the editor, 1 Quick Text, 2 Programmed Buttons.
+    int currentMode() const;
+    // Shows the toolbar's Pause button pressed or released.
+    void showPaused(bool paused);
+    // The toolbar's pictures, keyed by the buttons' keys.
+    const ImageList& toolbarPictures() const { return ToolBarIcons; }
+
     bool SettingsLoaded = false;
     // Ends the program at once, without any window's closing handlers: the event loop returns and
     // the windows are destroyed directly. Tests put a recorder in its place.
@@ -125,7 +112,30 @@ private:
     void exitProgram();
     void applySettings(const SettingsFields& file);
     SettingsValues currentSettings();
-    std::vector<QWidget*> quickTextBoxes();
+
+    // Builds the menu bar into the menus and items below.
+    friend class MainMenus;
+
+    QMdiArea* mdiArea;
+    QMenu* mnuFile;
+    std::array<QAction*, 9> mnuFileItems {};
+    QMenu* mnuEditItem;
+    std::array<QAction*, 6> mnuEditItems {};
+    QMenu* mnuModes;
+    std::array<QAction*, 3> mnuModesItems {};
+    QMenu* mnuSettings;
+    std::array<QAction*, 2> mnuSettingsItem {};
+    std::map<int, QAction*> mnuSettingsItems; // only index 2, the separator
+    QAction* mnuAutoSpeech;
+    QMenu* mnuHelp;
+    std::array<QAction*, 2> mnuHelpItems {};
+    // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.
+    SpeechMenu* Speech;
+    // The console's failures as notices over this window, and its whole log in a window of its own.
+    ConsoleLogViews* LogViews = nullptr;
+    MainToolbar* ToolbarA;
+    ImageList ToolBarIcons;
+    CommonDialog Dialogs { this };
 
     FramePlacement* m_placement;
     int m_saveSettingsCalls = 0;

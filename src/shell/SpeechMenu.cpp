@@ -64,11 +64,7 @@ void SpeechMenu::mnuSpeechItems_Click(int index)
 
 int SpeechMenu::mode() const
 {
-    for (std::size_t i = 0; i < m_main.mnuModesItems.size(); ++i) {
-        if (m_main.mnuModesItems[i]->isChecked())
-            return static_cast<int>(i);
-    }
-    return 0;
+    return m_main.currentMode();
 }
 
 void SpeechMenu::play()
@@ -107,5 +103,5 @@ void SpeechMenu::record()
 void SpeechMenu::pause()
 {
     m_main.ToolbarA_ButtonClick(QStringLiteral("Pause"));
-    m_main.ToolbarA->button(QStringLiteral("Pause"))->setChecked(WindowRegistry::get<frmConsole>().IsPaused);
+    m_main.showPaused(WindowRegistry::get<frmConsole>().IsPaused);
 }

@@ -20,9 +20,8 @@ public:
     explicit SpeechMenu(MDIMain& main);
 
     void mnuSpeechItems_Click(int index);
-
-    QMenu* mnuSpeech;
-    std::array<QAction*, 4> mnuSpeechItems {};
+    // The menu, for the items that others add after its own.
+    QMenu& menu() const { return *mnuSpeech; }
 
 private:
     int mode() const;
@@ -30,5 +29,7 @@ private:
     void record();
     void pause();
 
+    QMenu* mnuSpeech;
+    std::array<QAction*, 4> mnuSpeechItems {};
     MDIMain& m_main;
 };

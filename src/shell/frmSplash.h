@@ -17,6 +17,7 @@ public:
     void Form_Load();
     void Timer1_Timer();
 
+private:
     QGroupBox* Frame1;
     QLabel* Label1;
     QLabel* Label2;

@@ -46,6 +46,8 @@ public:
     QString logText() const;
     // The face list's overlay: first on the background colour, second over it; numbers or keys.
     QImage Composite(const QVariant& first, const QVariant& second) const;
+    // The face and mouth pictures, numbered and keyed as the face list holds them.
+    const ImageList& mouthPictures() const { return MouthImgList; }
     void ShowRestFace();
 
     void VoiceCB_Click();
@@ -108,6 +110,29 @@ public:
     bool IsSpeaking = false;
     bool IsPaused = false;
 
+signals:
+    // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
+    void logLineAppended(const QString& text, const QString& tail);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showSliderValues();
+    void select(QComboBox* list, int index, void (frmConsole::*choice)());
+    void speak(const QString& text);
+    void restoreSpeakFlags();
+    void connectVoice();
+    template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);
+    void showFace(const QVariant& overlay);
+    void selectVoiceNamed(const SpObjectToken& token);
+    void reportEventFailure(const QString& event, const std::exception& failure);
+
+    // Builds the controls below and wires them to the handlers.
+    friend class ConsoleControls;
+
     QLabel* VisemePicture;
     QGroupBox* Frame2;
     QLabel* Label2;
@@ -141,26 +166,6 @@ public:
     QPlainTextEdit* DebugTxtBox;
     ImageList MouthImgList;
     CommonDialog ComDlg { this };
-
-signals:
-    // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
-    void logLineAppended(const QString& text, const QString& tail);
-
-protected:
-    bool focusNextPrevChild(bool next) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void showSliderValues();
-    void select(QComboBox* list, int index, void (frmConsole::*choice)());
-    void speak(const QString& text);
-    void restoreSpeakFlags();
-    void connectVoice();
-    template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);
-    void showFace(const QVariant& overlay);
-    void selectVoiceNamed(const SpObjectToken& token);
-    void reportEventFailure(const QString& event, const std::exception& failure);
 
     // Made once the controls exist.
     std::unique_ptr<SeenTabOrder> m_tabOrder;

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "E2EMain.h"
 #include "Program.h"
 #include "SeenTabOrder.h"
@@ -148,7 +149,7 @@ void TestAccessibleWindows::everyControlHasAName()
 {
     QFETCH(int, mode);
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[mode]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", mode)));
     QStringList missing = namelessIn(&main);
     // The menus' items are elements of their menus, which are windows of their own.
     for (QMenu* menu : main.menuBar()->findChildren<QMenu*>())
@@ -163,16 +164,20 @@ void TestAccessibleWindows::picturesAreNamedForWhatTheyDo()
     MDIMain& main = m_program->main();
     auto& quickText = WindowRegistry::get<frmRandomText>();
     auto& buttons = WindowRegistry::get<frmButtons>();
-    QCOMPARE(nameOf(quickText.cmdPlay[0]), QStringLiteral("Play text 1"));
-    QCOMPARE(nameOf(quickText.cmdRecord[3]), QStringLiteral("Record text 4"));
-    QCOMPARE(nameOf(buttons.cmdPlayButton[2]), QStringLiteral("Play phrase 3"));
-    QCOMPARE(nameOf(buttons.cmdrecord[2]), QStringLiteral("Record phrase 3"));
-    QCOMPARE(nameOf(main.ToolbarA->widgetForAction(main.ToolbarA->actions().at(18))), QStringLiteral("Current Time"));
+    QCOMPARE(nameOf(control<QPushButton>(quickText, "cmdPlay", 0)), QStringLiteral("Play text 1"));
+    QCOMPARE(nameOf(control<QPushButton>(quickText, "cmdRecord", 3)), QStringLiteral("Record text 4"));
+    QCOMPARE(nameOf(control<QPushButton>(buttons, "cmdPlayButton", 2)), QStringLiteral("Play phrase 3"));
+    QCOMPARE(nameOf(control<QPushButton>(buttons, "cmdrecord", 2)), QStringLiteral("Record phrase 3"));
+    QCOMPARE(nameOf(control<QToolBar>(main, "ToolbarA")
+                        ->widgetForAction(control<QToolBar>(main, "ToolbarA")->actions().at(18))),
+        QStringLiteral("Current Time"));
     frmConsole& console = m_program->console();
-    QVERIFY(!nameOf(console.VisemePicture).isEmpty());
+    QVERIFY(!nameOf(control<QLabel>(console, "VisemePicture")).isEmpty());
     // The lists and sliders are labelled by the texts above them.
-    const std::pair<QWidget*, QString> labelled[] = { { console.VoiceCB, "Voice" }, { console.FormatCB, "Format" },
-        { console.AudioOutputCB, "Audio Output" }, { console.RateSldr, "Rate" }, { console.VolumeSldr, "Volume" } };
+    const std::pair<QWidget*, QString> labelled[] = { { control<QComboBox>(console, "VoiceCB"), "Voice" },
+        { control<QComboBox>(console, "FormatCB"), "Format" },
+        { control<QComboBox>(console, "AudioOutputCB"), "Audio Output" },
+        { control<QSlider>(console, "RateSldr"), "Rate" }, { control<QSlider>(console, "VolumeSldr"), "Volume" } };
     for (const auto& [control, label] : labelled) {
         const auto relations = QAccessible::queryAccessibleInterface(control)->relations(QAccessible::Label);
         QVERIFY2(!relations.isEmpty(), qPrintable(label));
@@ -183,7 +188,7 @@ void TestAccessibleWindows::picturesAreNamedForWhatTheyDo()
 void TestAccessibleWindows::helpWindowsHaveNames()
 {
     MDIMain& main = m_program->main();
-    for (QAction* item : main.mnuHelpItems)
+    for (QAction* item : indexedControls<QAction>(main, "mnuHelpItems", 2))
         QVERIFY(User::choose(item));
     QStringList missing;
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -205,11 +210,12 @@ void TestAccessibleWindows::tabStaysOnWhatCanBeSeen()
     QFETCH(int, mode);
     MDIMain& main = m_program->main();
     frmConsole& console = m_program->console();
-    QVERIFY(User::choose(main.mnuModesItems[mode]));
-    const QString consoleText = console.MainTxtBox->toPlainText();
-    QWidget* const pageStarts[] = { m_program->editor().SayText, WindowRegistry::get<frmRandomText>().Text1[0],
-        WindowRegistry::get<frmButtons>().cmdPlayButton[0] };
-    for (QWidget* start : { static_cast<QWidget*>(console.VoiceCB), pageStarts[mode] }) {
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", mode)));
+    const QString consoleText = control<QPlainTextEdit>(console, "MainTxtBox")->toPlainText();
+    QWidget* const pageStarts[] = { control<QPlainTextEdit>(m_program->editor(), "SayText"),
+        control<QPlainTextEdit>(WindowRegistry::get<frmRandomText>(), "Text1", 0),
+        control<QPushButton>(WindowRegistry::get<frmButtons>(), "cmdPlayButton", 0) };
+    for (QWidget* start : { static_cast<QWidget*>(control<QComboBox>(console, "VoiceCB")), pageStarts[mode] }) {
         start->setFocus(Qt::TabFocusReason);
         for (int step = 0; step < 40; ++step) {
             QWidget* focus = QApplication::focusWidget();
@@ -218,7 +224,7 @@ void TestAccessibleWindows::tabStaysOnWhatCanBeSeen()
             QTest::keyClick(focus, Qt::Key_Tab, step % 8 == 7 ? Qt::ShiftModifier : Qt::NoModifier);
         }
     }
-    QCOMPARE(console.MainTxtBox->toPlainText(), consoleText);
+    QCOMPARE(control<QPlainTextEdit>(console, "MainTxtBox")->toPlainText(), consoleText);
     QTest::qWait(50);
     const QStringList unseen = tabbableUnseen(main);
     QVERIFY2(unseen.isEmpty(), qPrintable(unseen.join(QStringLiteral(", "))));
@@ -227,14 +233,14 @@ void TestAccessibleWindows::tabStaysOnWhatCanBeSeen()
 void TestAccessibleWindows::quickTextTabLeavesTheBox()
 {
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 1)));
     auto& quickText = WindowRegistry::get<frmRandomText>();
-    QPlainTextEdit* box = quickText.Text1[0];
+    QPlainTextEdit* box = control<QPlainTextEdit>(quickText, "Text1", 0);
     box->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(box, QStringLiteral("Hi"));
     QTest::keyClick(box, Qt::Key_Tab);
     QCOMPARE(box->toPlainText(), QStringLiteral("Hi"));
-    QCOMPARE(QApplication::focusWidget(), quickText.cmdPlay[0]);
+    QCOMPARE(QApplication::focusWidget(), control<QPushButton>(quickText, "cmdPlay", 0));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), box);
 }
@@ -249,11 +255,13 @@ void TestAccessibleWindows::focusedControlsShowAMark()
 {
     QFETCH(int, mode);
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[mode]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", mode)));
     // The editor's text keeps Tab for itself; its page has nothing else to reach.
-    QWidget* const pageStarts[] = { m_program->console().AudioOutputCB, WindowRegistry::get<frmRandomText>().Text1[0],
-        WindowRegistry::get<frmButtons>().cmdPlayButton[0] };
-    for (QWidget* start : { static_cast<QWidget*>(m_program->console().VoiceCB), pageStarts[mode] }) {
+    QWidget* const pageStarts[] = { control<QComboBox>(m_program->console(), "AudioOutputCB"),
+        control<QPlainTextEdit>(WindowRegistry::get<frmRandomText>(), "Text1", 0),
+        control<QPushButton>(WindowRegistry::get<frmButtons>(), "cmdPlayButton", 0) };
+    for (QWidget* start :
+        { static_cast<QWidget*>(control<QComboBox>(m_program->console(), "VoiceCB")), pageStarts[mode] }) {
         start->setFocus(Qt::TabFocusReason);
         QList<QWidget*> cycle { start };
         for (int step = 0; step < 40; ++step) {

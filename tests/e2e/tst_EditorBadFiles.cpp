@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "EditorDocument.h"
 #include "Files.h"
 #include "GuardedApplication.h"
@@ -109,11 +110,11 @@ void TestEditorBadFiles::openBadFile()
     QFETCH(QString, expected);
     Program& program = *m_program;
     MDIMain& main = program.main();
-    QPlainTextEdit* box = program.editor().SayText;
+    QPlainTextEdit* box = control<QPlainTextEdit>(program.editor(), "SayText");
 
     if (editorDocument().TextModified)
         program.messages.answer(vbNo);
-    QVERIFY(User::choose(main.mnuFileItems[0]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 0)));
     User::type(box, "before");
     const QString nameBefore = editorDocument().EditorFileName;
     const QString path = program.path(QStringLiteral("file%1.txt").arg(QTest::currentDataTag()).remove(' '));
@@ -128,7 +129,7 @@ void TestEditorBadFiles::openBadFile()
         program.dialogs.answerFile(path);
     QElapsedTimer opening;
     opening.start();
-    QVERIFY(User::choose(main.mnuFileItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 1)));
     qInfo("Open took %lld ms", static_cast<long long>(opening.elapsed()));
     if (scripted)
         WindowRegistry::services().dialogs = std::move(scripted);
@@ -187,7 +188,7 @@ void TestEditorBadFiles::saveWithoutEditKeepsTheBytes()
     QFETCH(QString, shown);
     Program& program = *m_program;
     MDIMain& main = program.main();
-    QPlainTextEdit* box = program.editor().SayText;
+    QPlainTextEdit* box = control<QPlainTextEdit>(program.editor(), "SayText");
     const QString path = program.path(QStringLiteral("kept%1.txt").arg(QTest::currentDataTag()).remove(' '));
     QVERIFY(writeFile(path, content));
 
@@ -195,10 +196,10 @@ void TestEditorBadFiles::saveWithoutEditKeepsTheBytes()
     User::type(box, "work");
     program.messages.answer(vbNo);
     program.dialogs.answerFile(path);
-    QVERIFY(User::choose(main.mnuFileItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 1)));
     QCOMPARE(box->toPlainText(), shown);
     QCOMPARE(editorDocument().EditorFileName, path);
-    QVERIFY(main.mnuFileItems[2]->isEnabled());
+    QVERIFY(control<QAction>(main, "mnuFileItems", 2)->isEnabled());
 
     // Other bytes on disk meanwhile: only the save can bring the file's own bytes back.
     QVERIFY(writeFile(path, "replaced"));

@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "E2EMain.h"
 #include "EditorDocument.h"
 #include "Files.h"
@@ -43,11 +44,11 @@ void TestEditorJourneys::typeAndPlay()
     QVERIFY(idle.speak && !idle.stop && !idle.pause && !idle.skip);
 
     const QString text = "Hello brave new world";
-    User::type(program.editor().SayText, text);
-    QCOMPARE(program.editor().SayText->toPlainText(), text);
-    QVERIFY(main.mnuFileItems[2]->isEnabled());
-    User::click(console.chkShowEvents);
-    QVERIFY(console.chkShowEvents->isChecked());
+    User::type(control<QPlainTextEdit>(program.editor(), "SayText"), text);
+    QCOMPARE(control<QPlainTextEdit>(program.editor(), "SayText")->toPlainText(), text);
+    QVERIFY(control<QAction>(main, "mnuFileItems", 2)->isEnabled());
+    User::click(control<QCheckBox>(console, "chkShowEvents"));
+    QVERIFY(control<QCheckBox>(console, "chkShowEvents")->isChecked());
 
     QVERIFY(User::clickToolbar(main, "Play"));
     QVERIFY(watch.waitForEnd());
@@ -78,7 +79,7 @@ void TestEditorJourneys::typeAndPlay()
     QCOMPARE(ConsoleLog::failures(console), QStringList());
 
     // Speaking leaves the document as it was.
-    QCOMPARE(program.editor().SayText->toPlainText(), text);
+    QCOMPARE(control<QPlainTextEdit>(program.editor(), "SayText")->toPlainText(), text);
     QVERIFY(program.messages.messages().empty());
     QVERIFY(program.dialogs.unexpected().isEmpty());
 }
@@ -90,14 +91,15 @@ void TestEditorJourneys::recordTheTextToAWaveFile()
     MDIMain& main = program.main();
     frmConsole& console = program.console();
     const QString text = "Recording this sentence into a wave file";
-    User::type(program.editor().SayText, text);
-    console.FormatCB->setCurrentIndex(console.FormatCB->findText("SAFT16kHz16BitMono"));
-    QCOMPARE(console.FormatCB->currentText(), QString("SAFT16kHz16BitMono"));
+    User::type(control<QPlainTextEdit>(program.editor(), "SayText"), text);
+    control<QComboBox>(console, "FormatCB")
+        ->setCurrentIndex(control<QComboBox>(console, "FormatCB")->findText("SAFT16kHz16BitMono"));
+    QCOMPARE(control<QComboBox>(console, "FormatCB")->currentText(), QString("SAFT16kHz16BitMono"));
 
     ConsoleWatch watch(console);
     const QString wave = program.path("spoken.wav");
     program.dialogs.answerFile(wave);
-    QVERIFY(User::choose(main.mnuFileItems[4]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 4)));
 
     // The menu command returns with the file complete and the user told so.
     QCOMPARE(program.dialogs.fileRequests().size(), 1u);
@@ -147,37 +149,37 @@ void TestEditorJourneys::openEditUndoRedoSaveAndReopen()
     QVERIFY(writeFile(letter, "Dear Sam,\r\nsee you soon\r\n"));
 
     program.dialogs.answerFile(letter);
-    QVERIFY(User::choose(main.mnuFileItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 1)));
     // Each line end of the file is one line break in the box.
-    const QString opened = editor.SayText->toPlainText();
+    const QString opened = control<QPlainTextEdit>(editor, "SayText")->toPlainText();
     QCOMPARE(opened, QString("Dear Sam,\nsee you soon\n"));
     QCOMPARE(editorDocument().EditorFileName, letter);
     QVERIFY(!editorDocument().TextModified);
 
-    editor.SayText->setFocus();
-    QTest::keyClick(editor.SayText, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(editor.SayText, "abc");
-    QCOMPARE(editor.SayText->toPlainText(), opened + "abc");
+    control<QPlainTextEdit>(editor, "SayText")->setFocus();
+    QTest::keyClick(control<QPlainTextEdit>(editor, "SayText"), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(control<QPlainTextEdit>(editor, "SayText"), "abc");
+    QCOMPARE(control<QPlainTextEdit>(editor, "SayText")->toPlainText(), opened + "abc");
     QVERIFY(editorDocument().TextModified);
 
     // The step back shows the text from before the last two keys, the step forward the next one.
-    QVERIFY(User::choose(main.mnuEditItems[0]));
-    QCOMPARE(editor.SayText->toPlainText(), opened + "a");
+    QVERIFY(User::choose(control<QAction>(main, "mnuEditItems", 0)));
+    QCOMPARE(control<QPlainTextEdit>(editor, "SayText")->toPlainText(), opened + "a");
     QVERIFY(User::clickToolbar(main, "Redo"));
-    QCOMPARE(editor.SayText->toPlainText(), opened + "ab");
+    QCOMPARE(control<QPlainTextEdit>(editor, "SayText")->toPlainText(), opened + "ab");
     QVERIFY(User::clickToolbar(main, "Redo"));
-    QCOMPARE(editor.SayText->toPlainText(), opened + "ab");
+    QCOMPARE(control<QPlainTextEdit>(editor, "SayText")->toPlainText(), opened + "ab");
 
-    editor.SayText->setFocus();
-    QTest::keyClick(editor.SayText, Qt::Key_S, Qt::ControlModifier);
+    control<QPlainTextEdit>(editor, "SayText")->setFocus();
+    QTest::keyClick(control<QPlainTextEdit>(editor, "SayText"), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!editorDocument().TextModified);
     QCOMPARE(program.dialogs.fileRequests().size(), 1u);
     const QByteArray saved = fileBytes(letter);
     QCOMPARE(saved, QByteArray("Dear Sam,\r\nsee you soon\r\nab\r\n"));
 
     program.dialogs.answerFile(letter);
-    QVERIFY(User::choose(main.mnuFileItems[1]));
-    QCOMPARE(editor.SayText->toPlainText(), QString("Dear Sam,\nsee you soon\nab\n"));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 1)));
+    QCOMPARE(control<QPlainTextEdit>(editor, "SayText")->toPlainText(), QString("Dear Sam,\nsee you soon\nab\n"));
     QVERIFY(!editorDocument().TextModified);
     QCOMPARE(fileBytes(letter), saved);
     QVERIFY(program.messages.messages().empty());

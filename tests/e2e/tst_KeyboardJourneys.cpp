@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "E2EMain.h"
 #include "Program.h"
 #include "SpeechMenu.h"
@@ -92,8 +93,8 @@ void TestKeyboardJourneys::editorSpeaksPausesAndStops()
 {
     frmEditor& editor = m_program->editor();
     const QString text = longProse();
-    editor.SayText->setFocus();
-    editor.SayText->setPlainText(text);
+    control<QPlainTextEdit>(editor, "SayText")->setFocus();
+    control<QPlainTextEdit>(editor, "SayText")->setPlainText(text);
     ConsoleWatch watch(m_program->console());
     press(Qt::Key_F5);
     pauseResumeAndStop(watch);
@@ -104,28 +105,29 @@ void TestKeyboardJourneys::editorSpeaksPausesAndStops()
 void TestKeyboardJourneys::quickTextSpeaksTheFocusedBoxAndStops()
 {
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 1)));
     frmRandomText& page = m_program->quickText();
-    page.Text1[0]->setPlainText(QStringLiteral("Not this one"));
+    control<QPlainTextEdit>(page, "Text1", 0)->setPlainText(QStringLiteral("Not this one"));
     const QString text = longProse();
-    User::type(page.Text1[2], QStringLiteral("Third box. ") + text.left(2000));
-    QCOMPARE(QApplication::focusWidget(), page.Text1[2]);
+    User::type(control<QPlainTextEdit>(page, "Text1", 2), QStringLiteral("Third box. ") + text.left(2000));
+    QCOMPARE(QApplication::focusWidget(), control<QPlainTextEdit>(page, "Text1", 2));
     ConsoleWatch watch(m_program->console());
     press(Qt::Key_F5);
     QVERIFY(watch.waitForWords(2));
-    QCOMPARE(watch.wordsOf(page.Text1[2]->toPlainText()).mid(0, 2), QStringList({ "Third", "box" }));
+    QCOMPARE(watch.wordsOf(control<QPlainTextEdit>(page, "Text1", 2)->toPlainText()).mid(0, 2),
+        QStringList({ "Third", "box" }));
     pauseResumeAndStop(watch);
     // The menu says so too, and Stop stays at hand from the menu bar.
-    QVERIFY(main.Speech->mnuSpeechItems[SpeechMenu::Stop]->isEnabled());
-    QCOMPARE(main.Speech->mnuSpeechItems[SpeechMenu::Play]->shortcut(), QKeySequence(Qt::Key_F5));
+    QVERIFY(control<QAction>(main, "mnuSpeechItems", SpeechMenu::Stop)->isEnabled());
+    QCOMPARE(control<QAction>(main, "mnuSpeechItems", SpeechMenu::Play)->shortcut(), QKeySequence(Qt::Key_F5));
 }
 
 void TestKeyboardJourneys::quickTextRecordsTheFocusedBox()
 {
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 1)));
     frmRandomText& page = m_program->quickText();
-    User::type(page.Text1[1], QStringLiteral("Recorded from the keyboard."));
+    User::type(control<QPlainTextEdit>(page, "Text1", 1), QStringLiteral("Recorded from the keyboard."));
     const QString wave = m_program->path("keys.wav");
     m_program->dialogs.answerFile(wave);
     press(Qt::Key_F9);
@@ -140,15 +142,16 @@ void TestKeyboardJourneys::quickTextRecordsTheFocusedBox()
 void TestKeyboardJourneys::programmedPhraseSpeaksAndStops()
 {
     MDIMain& main = m_program->main();
-    QVERIFY(User::choose(main.mnuModesItems[2]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 2)));
     frmButtons& page = m_program->buttons();
-    page.lblButton[3]->setText(QStringLiteral("Fourth phrase. ") + longProse().left(1500));
-    page.cmdPlayButton[3]->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), page.cmdPlayButton[3]);
+    control<PhraseLabel>(page, "lblButton", 3)->setText(QStringLiteral("Fourth phrase. ") + longProse().left(1500));
+    control<QPushButton>(page, "cmdPlayButton", 3)->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(page, "cmdPlayButton", 3));
     ConsoleWatch watch(m_program->console());
     press(Qt::Key_F5);
     QVERIFY(watch.waitForWords(2));
-    QCOMPARE(watch.wordsOf(page.lblButton[3]->text()).mid(0, 2), QStringList({ "Fourth", "phrase" }));
+    QCOMPARE(watch.wordsOf(control<PhraseLabel>(page, "lblButton", 3)->text()).mid(0, 2),
+        QStringList({ "Fourth", "phrase" }));
     press(Qt::Key_F7);
     QVERIFY(watch.waitForEnd(1, 5000));
 }

@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "E2EMain.h"
 #include "Files.h"
 #include "LongText.h"
@@ -55,8 +56,8 @@ void TestLongText::initTestCase()
     const QString path = m_program->path("long.txt");
     QVERIFY(writeFile(path, longTextFile(10 * megabyte)));
     m_program->dialogs.answerFile(path);
-    QVERIFY(User::choose(m_program->main().mnuFileItems[1]));
-    QVERIFY(m_program->editor().SayText->toPlainText().size() > 9 * megabyte);
+    QVERIFY(User::choose(control<QAction>(m_program->main(), "mnuFileItems", 1)));
+    QVERIFY(control<QPlainTextEdit>(m_program->editor(), "SayText")->toPlainText().size() > 9 * megabyte);
     m_loaded = MemoryUse::resident();
     qInfo("resident with the text loaded: %s", qPrintable(megabytes(m_loaded)));
 }
@@ -139,11 +140,11 @@ void TestLongText::recordAndStop()
         stopper.stop();
         sizeAtStop = recordedSoFar(wave);
         stoppedAt = recording.elapsed();
-        console.StopBtn->click();
+        control<QPushButton>(console, "StopBtn")->click();
     });
     recording.start();
     stopper.start();
-    QVERIFY(User::choose(program.main().mnuFileItems[4]));
+    QVERIFY(User::choose(control<QAction>(program.main(), "mnuFileItems", 4)));
     const qint64 returnedAt = recording.elapsed();
     stopper.stop();
     qInfo("recording: Stop after %lld ms with %s written; the command returned %lld ms later",
@@ -160,7 +161,7 @@ void TestLongText::recordAndStop()
     QVERIFY(file.frames * 2 >= sizeAtStop - 4096);
     QCOMPARE(QFileInfo(wave).size(), file.frames * 2 + 44);
     QCOMPARE(recordedSoFar(wave), QFileInfo(wave).size()); // nothing is left beside it
-    const QString text = program.editor().SayText->toPlainText();
+    const QString text = control<QPlainTextEdit>(program.editor(), "SayText")->toPlainText();
     const double spokenShare = watch.words.empty() ? 0.0 : double(watch.words.back().position) / text.size();
     qInfo("the file holds %.1f s of speech, %.4f %% of the text: all of it would take %.0f s to record and %.1f GB",
         file.seconds(), 100 * spokenShare, spokenShare > 0 ? stoppedAt / 1000.0 / spokenShare : 0.0,
@@ -177,9 +178,9 @@ void TestLongText::speakersStillWork()
     Program& program = *m_program;
     frmConsole& console = program.console();
     ConsoleWatch watch(console);
-    User::click(console.SpeakBtn);
+    User::click(control<QPushButton>(console, "SpeakBtn"));
     QVERIFY(watch.waitForEnd());
-    QVERIFY(watch.spokeExactly(console.MainTxtBox->toPlainText()));
+    QVERIFY(watch.spokeExactly(control<QPlainTextEdit>(console, "MainTxtBox")->toPlainText()));
     QCOMPARE(ConsoleLog::failures(console), QStringList());
 }
 

@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "E2EMain.h"
 #include "Files.h"
 #include "MessageBoxes.h"
@@ -41,25 +42,26 @@ void TestModeJourneys::quickTextPlaysAndRecordsTwoBoxes()
     MDIMain& main = program.main();
     frmConsole& console = program.console();
 
-    QVERIFY(User::choose(main.mnuModesItems[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 1)));
     QCOMPARE(main.windowTitle(), QString("Parlora v1.0 - Random Text Mode"));
     frmRandomText& page = program.quickText();
     QVERIFY(page.isVisible());
     QVERIFY(!program.editor().isVisible());
-    QVERIFY(!main.ToolbarA->isVisible());
-    QVERIFY(main.mnuModesItems[1]->isChecked() && !main.mnuModesItems[0]->isChecked());
+    QVERIFY(!control<QToolBar>(main, "ToolbarA")->isVisible());
+    QVERIFY(control<QAction>(main, "mnuModesItems", 1)->isChecked()
+        && !control<QAction>(main, "mnuModesItems", 0)->isChecked());
     for (const int item : { 0, 1, 2, 3, 4, 6 })
-        QVERIFY(!main.mnuFileItems[item]->isEnabled());
-    QVERIFY(main.mnuFileItems[8]->isEnabled());
+        QVERIFY(!control<QAction>(main, "mnuFileItems", item)->isEnabled());
+    QVERIFY(control<QAction>(main, "mnuFileItems", 8)->isEnabled());
 
     const QString first = "Good morning";
     const QString second = "The second box holds a longer line than the first one";
-    User::type(page.Text1[0], first);
-    User::type(page.Text1[1], second);
+    User::type(control<QPlainTextEdit>(page, "Text1", 0), first);
+    User::type(control<QPlainTextEdit>(page, "Text1", 1), second);
 
     for (const auto& [row, text] : { std::pair(0, first), std::pair(1, second) }) {
         ConsoleWatch watch(console);
-        User::click(page.cmdPlay[row]);
+        User::click(control<QPushButton>(page, "cmdPlay", row));
         QVERIFY(watch.waitForEnd());
         QVERIFY2(watch.spokeExactly(text), qPrintable(watch.wordsOf(text).join('|')));
         QVERIFY(watch.faceAtRest());
@@ -69,9 +71,9 @@ void TestModeJourneys::quickTextPlaysAndRecordsTwoBoxes()
     const QString firstWave = program.path("first.wav");
     const QString secondWave = program.path("second.wav");
     program.dialogs.answerFile(firstWave);
-    User::click(page.cmdRecord[0]);
+    User::click(control<QPushButton>(page, "cmdRecord", 0));
     program.dialogs.answerFile(secondWave);
-    User::click(page.cmdRecord[1]);
+    User::click(control<QPushButton>(page, "cmdRecord", 1));
 
     QCOMPARE(program.dialogs.fileRequests().size(), 2u);
     // The second save dialog starts with the name chosen in the first.
@@ -94,8 +96,8 @@ void TestModeJourneys::quickTextPlaysAndRecordsTwoBoxes()
     QVERIFY2(
         two.seconds() > one.seconds() + 1.0, qPrintable(QString("%1 s, %2 s").arg(one.seconds()).arg(two.seconds())));
 
-    QCOMPARE(page.Text1[0]->toPlainText(), first);
-    QCOMPARE(page.Text1[1]->toPlainText(), second);
+    QCOMPARE(control<QPlainTextEdit>(page, "Text1", 0)->toPlainText(), first);
+    QCOMPARE(control<QPlainTextEdit>(page, "Text1", 1)->toPlainText(), second);
     QCOMPARE(ConsoleLog::failures(console), QStringList());
     QVERIFY(program.dialogs.unexpected().isEmpty());
 }
@@ -108,31 +110,31 @@ void TestModeJourneys::programmedPhraseSurvivesARestart()
     // The first start creates the phrases file with the design captions.
     QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(designPhrases));
 
-    QVERIFY(User::choose(program.main().mnuModesItems[2]));
+    QVERIFY(User::choose(control<QAction>(program.main(), "mnuModesItems", 2)));
     QCOMPARE(program.main().windowTitle(), QString("Parlora v1.0 - Programmed Buttons Mode"));
     frmButtons& page = program.buttons();
     QVERIFY(page.isVisible());
     const QString phrase = "Call me at noon, please";
     program.messages.answerInput(phrase);
-    User::click(page.cmdrecord[4]);
+    User::click(control<QPushButton>(page, "cmdrecord", 4));
     QCOMPARE(program.messages.inputs().size(), 1u);
     QCOMPARE(program.messages.inputs()[0].prompt, QString("Please Enter the String"));
     QCOMPARE(program.messages.inputs()[0].title, QString("Sayvanto"));
-    QCOMPARE(page.lblButton[4]->text(), phrase);
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 4)->text(), phrase);
     QStringList expected = designPhrases;
     expected[4] = phrase;
     QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(expected));
 
     QVERIFY2(program.restart(), qPrintable(program.failure()));
     QCOMPARE(program.main().windowTitle(), QString("Parlora v1.0 - Text Editor Mode"));
-    QVERIFY(User::choose(program.main().mnuModesItems[2]));
+    QVERIFY(User::choose(control<QAction>(program.main(), "mnuModesItems", 2)));
     frmButtons& again = program.buttons();
     QVERIFY(again.isVisible());
     for (int row = 0; row < frmButtons::rowCount; ++row)
-        QCOMPARE(again.lblButton[static_cast<std::size_t>(row)]->text(), expected[row]);
+        QCOMPARE(control<PhraseLabel>(again, "lblButton", row)->text(), expected[row]);
 
     ConsoleWatch watch(program.console());
-    User::click(again.cmdPlayButton[4]);
+    User::click(control<QPushButton>(again, "cmdPlayButton", 4));
     QVERIFY(watch.waitForEnd());
     QVERIFY2(watch.spokeExactly(phrase), qPrintable(watch.wordsOf(phrase).join('|')));
     QCOMPARE(fileBytes(phrasesPath), Files::phrasesFile(expected));

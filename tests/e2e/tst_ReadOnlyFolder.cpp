@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "Files.h"
 #include "GuardedApplication.h"
 #include "MDIMain.h"
@@ -74,26 +75,26 @@ void TestReadOnlyFolder::startResizeRecordAndExit()
     const QMdiSubWindow& console = main.consoleFrame();
     QCOMPARE(console.x() + console.width(), main.frameGeometry().width() - Twips::toPixelsX(200));
 
-    QVERIFY(User::choose(main.mnuModesItems[2]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuModesItems", 2)));
     frmButtons& page = program.buttons();
-    for (const QLabel* label : page.lblButton)
+    for (const QLabel* label : indexedControls<PhraseLabel>(page, "lblButton", frmButtons::rowCount))
         QCOMPARE(label->text(), QString("Label1"));
     const QString phrase = "Kept for this run only";
     program.messages.answerInput(phrase);
-    User::click(page.cmdrecord[2]);
-    QCOMPARE(page.lblButton[2]->text(), phrase);
+    User::click(control<QPushButton>(page, "cmdrecord", 2));
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 2)->text(), phrase);
     QCOMPARE(program.messages.messages().size(), 2u);
     const ScriptedMessages::Message phraseTold = program.messages.messages()[1];
     QVERIFY2(phraseTold.text.contains("phrase"), qPrintable(phraseTold.text));
 
     ConsoleWatch watch(program.console());
-    User::click(page.cmdPlayButton[2]);
+    User::click(control<QPushButton>(page, "cmdPlayButton", 2));
     QVERIFY(watch.waitForEnd());
     QVERIFY(watch.spokeExactly(phrase));
     QCOMPARE(ConsoleLog::failures(program.console()), QStringList());
 
     QCOMPARE(program.endRequests(), 0);
-    QVERIFY(User::choose(main.mnuFileItems[8]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 8)));
     QCOMPARE(program.endRequests(), 1);
     QVERIFY2(program.messages.messages().size() == 2, qPrintable(boxesShown(program).join(" | ")));
     QCOMPARE(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());

@@ -1,4 +1,5 @@
 #include "ColorValue.h"
+#include "Controls.h"
 #include "E2EMain.h"
 #include "Files.h"
 #include "FramePlacement.h"
@@ -55,8 +56,9 @@ private:
 
 void TestSettingsJourney::checkColours(const Program& program, int text, int back)
 {
-    std::vector<const QWidget*> boxes { program.editor().SayText };
-    for (const QPlainTextEdit* box : program.quickText().Text1)
+    std::vector<const QWidget*> boxes { control<QPlainTextEdit>(program.editor(), "SayText") };
+    for (const QPlainTextEdit* box :
+        indexedControls<QPlainTextEdit>(program.quickText(), "Text1", frmRandomText::rowCount))
         boxes.push_back(box);
     for (const QWidget* box : boxes) {
         QCOMPARE(box->palette().color(QPalette::Text), ColorValue::toQColor(text));
@@ -81,16 +83,16 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     dragFrameTo(main, 10500, 9000);
     main.move(Twips::toPixelsX(600), Twips::toPixelsY(450));
     program.dialogs.answerColor(QColor(250, 240, 200));
-    QVERIFY(User::choose(main.mnuSettingsItem[0]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuSettingsItem", 0)));
     program.dialogs.answerColor(QColor(20, 40, 120));
-    QVERIFY(User::choose(main.mnuSettingsItem[1]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuSettingsItem", 1)));
     const int text = 120 << 16 | 40 << 8 | 20;
     const int back = 200 << 16 | 240 << 8 | 250;
     checkColours(program, text, back);
     if (QTest::currentTestFailed())
         return;
 
-    QVERIFY(User::choose(main.mnuFileItems[8]));
+    QVERIFY(User::choose(control<QAction>(main, "mnuFileItems", 8)));
     QCOMPARE(program.endRequests(), 1);
     QCOMPARE(fileBytes(settings), QByteArray("10500,9000,600,450,7874580,13168890,#TRUE#\r\n"));
 
@@ -98,7 +100,7 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     MDIMain& second = program.main();
     QCOMPARE(frameOf(second), QRect(QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)), pixels(10500, 9000)));
     QVERIFY(serverAgrees(second));
-    QVERIFY(second.mnuAutoSpeech->isChecked());
+    QVERIFY(control<QAction>(second, "mnuAutoSpeech")->isChecked());
     checkColours(program, text, back);
     if (QTest::currentTestFailed())
         return;
@@ -106,7 +108,7 @@ void TestSettingsJourney::coloursSizeAndPlaceComeBack()
     // Maximised, the window keeps a fixed size; the next start widens it to its minimum width.
     second.showMaximized();
     QTRY_VERIFY(second.isMaximized());
-    QVERIFY(User::choose(second.mnuFileItems[8]));
+    QVERIFY(User::choose(control<QAction>(second, "mnuFileItems", 8)));
     QCOMPARE(program.endRequests(), 1);
     const QByteArray maximised = QStringLiteral("8400,9735,%1,%2,7874580,13168890,#TRUE#\r\n")
                                      .arg(Twips::fromPixelsX(frameOf(second).x()))

@@ -1,6 +1,7 @@
 #include "ChildRun.h"
 #include "ConsoleLog.h"
 #include "ConsoleWatch.h"
+#include "Controls.h"
 #include "GuardedApplication.h"
 #include "MDIMain.h"
 #include "Program.h"
@@ -55,9 +56,10 @@ int recordBeyondTheLimit(int argc, char** argv)
     MDIMain& main = program.main();
     frmConsole& console = program.console();
     QGuiApplication::clipboard()->setText(longSpeech());
-    program.editor().SayText->setFocus();
-    User::choose(main.mnuEditItems[4]);
-    ChildRun::report("editor.length", QString::number(program.editor().SayText->toPlainText().size()));
+    control<QPlainTextEdit>(program.editor(), "SayText")->setFocus();
+    User::choose(control<QAction>(main, "mnuEditItems", 4));
+    ChildRun::report(
+        "editor.length", QString::number(control<QPlainTextEdit>(program.editor(), "SayText")->toPlainText().size()));
 
     if (!limitFileSize(sizeLimit)) {
         ChildRun::report("failure", QStringLiteral("setrlimit refused"));
@@ -65,7 +67,7 @@ int recordBeyondTheLimit(int argc, char** argv)
     }
     ChildRun::report("step", QStringLiteral("recording"));
     program.dialogs.answerFile(wave);
-    User::choose(main.mnuFileItems[4]);
+    User::choose(control<QAction>(main, "mnuFileItems", 4));
     ChildRun::report("step", QStringLiteral("recorded"));
     for (const ScriptedMessages::Message& told : program.messages.messages())
         ChildRun::report("message", told.title + QStringLiteral(": ") + told.text);
@@ -75,7 +77,7 @@ int recordBeyondTheLimit(int argc, char** argv)
     // The loudspeakers, after the failed file: the console speaks its own short text.
     ConsoleWatch watch(console);
     const int failuresBefore = static_cast<int>(ConsoleLog::failures(console).size());
-    User::click(console.SpeakBtn);
+    User::click(control<QPushButton>(console, "SpeakBtn"));
     ChildRun::report("played.ended", watch.waitForEnd(1, 120000) ? QStringLiteral("1") : QStringLiteral("0"));
     ChildRun::report("played.words", QString::number(watch.words.size()));
     ChildRun::report(

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "ScriptedMessages.h"
 #include "TemporaryFolder.h"
@@ -49,7 +50,7 @@ void TestFrmAbout::cleanup()
 
 frmAbout& TestFrmAbout::openAbout()
 {
-    main->mnuHelpItems[1]->trigger();
+    control<QAction>(*main, "mnuHelpItems", 1)->trigger();
     frmAbout& about = WindowRegistry::get<frmAbout>();
     if (!QTest::qWaitForWindowExposed(&about))
         qWarning("The about box was not exposed");
@@ -60,46 +61,47 @@ void TestFrmAbout::texts()
 {
     frmAbout& about = openAbout();
     QCOMPARE(about.windowTitle(), QString("Parlora v1.0"));
-    QCOMPARE(about.Label1->text(), QString("Parlora v1.0\r\n") + frmAbout::MakerAddress);
+    QCOMPARE(control<QLabel>(about, "Label1")->text(), QString("Parlora v1.0\r\n") + frmAbout::MakerAddress);
     QVERIFY(frmAbout::MakerAddress.startsWith("www.") && frmAbout::MakerAddress.endsWith(".example"));
-    QCOMPARE(about.Label2->text(), frmAbout::MakerName);
+    QCOMPARE(control<QLabel>(about, "Label2")->text(), frmAbout::MakerName);
     QVERIFY(!frmAbout::MakerName.isEmpty());
-    QCOMPARE(about.Label3->text(), frmAbout::RightsNotice);
+    QCOMPARE(control<QLabel>(about, "Label3")->text(), frmAbout::RightsNotice);
     QVERIFY(frmAbout::RightsNotice.contains(QRegularExpression("\\b20\\d\\d\\b")));
-    QCOMPARE(about.Label4->text(), frmAbout::LegalWarning);
+    QCOMPARE(control<QLabel>(about, "Label4")->text(), frmAbout::LegalWarning);
     QCOMPARE(frmAbout::LegalWarning.size(), 280);
     for (const char* words :
         { "law", "international treaties", "reproduction", "distribution", "civil", "criminal", "penalties" })
         QVERIFY2(frmAbout::LegalWarning.contains(words), words);
-    QCOMPARE(about.cmdOK->text(), QString("OK"));
+    QCOMPARE(control<QPushButton>(about, "cmdOK")->text(), QString("OK"));
     // The picture is its own size, stretched to the control.
-    const QPixmap picture = about.Image1->pixmap();
+    const QPixmap picture = control<QLabel>(about, "Image1")->pixmap();
     QCOMPARE(picture.size(), QSize(248, 179));
-    QVERIFY(about.Image1->hasScaledContents());
+    QVERIFY(control<QLabel>(about, "Image1")->hasScaledContents());
 }
 
 void TestFrmAbout::controlsPlacesAndTabOrder()
 {
     frmAbout& about = openAbout();
     const QList<QPair<QWidget*, QRect>> places {
-        { about.Image1, Twips::toPixels(0, 0, 3060, 2760) },
-        { about.Label1, Twips::toPixels(3300, 300, 2715, 495) },
-        { about.Label2, Twips::toPixels(3300, 60, 1995, 255) },
-        { about.Label3, Twips::toPixels(3300, 1080, 1995, 255) },
-        { about.Label4, Twips::toPixels(60, 2880, 4335, 1035) },
-        { about.cmdOK, Twips::toPixels(4740, 3240, 1275, 495) },
+        { control<QLabel>(about, "Image1"), Twips::toPixels(0, 0, 3060, 2760) },
+        { control<QLabel>(about, "Label1"), Twips::toPixels(3300, 300, 2715, 495) },
+        { control<QLabel>(about, "Label2"), Twips::toPixels(3300, 60, 1995, 255) },
+        { control<QLabel>(about, "Label3"), Twips::toPixels(3300, 1080, 1995, 255) },
+        { control<QLabel>(about, "Label4"), Twips::toPixels(60, 2880, 4335, 1035) },
+        { control<QPushButton>(about, "cmdOK"), Twips::toPixels(4740, 3240, 1275, 495) },
     };
     for (const auto& [control, place] : places)
         QCOMPARE(control->geometry(), place);
     for (const char* name : { "Image1", "Label1", "Label2", "Label3", "Label4", "cmdOK" })
         QVERIFY2(about.findChild<QWidget*>(name), name);
 
-    QWidget* next = about.Label1;
-    for (QWidget* expected : QList<QWidget*> { about.Label2, about.Label3, about.Label4, about.cmdOK }) {
+    QWidget* next = control<QLabel>(about, "Label1");
+    for (QWidget* expected : QList<QWidget*> { control<QLabel>(about, "Label2"), control<QLabel>(about, "Label3"),
+             control<QLabel>(about, "Label4"), control<QPushButton>(about, "cmdOK") }) {
         next = next->nextInFocusChain();
         QCOMPARE(next, expected);
     }
-    QTRY_COMPARE(QApplication::focusWidget(), about.cmdOK);
+    QTRY_COMPARE(QApplication::focusWidget(), control<QPushButton>(about, "cmdOK"));
 }
 
 void TestFrmAbout::fixedDialogFrame()
@@ -140,10 +142,10 @@ void TestFrmAbout::okDestroysAndTheNextLoadsAfresh()
     frmAbout& about = openAbout();
     QPointer<frmAbout> old(&about);
     // Changed, so that a box shown again rather than loaded anew would show.
-    about.Label4->setText("changed");
+    control<QLabel>(about, "Label4")->setText("changed");
     about.setWindowTitle("changed");
     if (way == "click")
-        QTest::mouseClick(about.cmdOK, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(about, "cmdOK"), Qt::LeftButton);
     else if (way == "enter")
         QTest::keyClick(&about, Qt::Key_Return);
     else if (way == "escape")
@@ -154,7 +156,7 @@ void TestFrmAbout::okDestroysAndTheNextLoadsAfresh()
     QVERIFY(!WindowRegistry::exists<frmAbout>());
 
     frmAbout& next = openAbout();
-    QCOMPARE(next.Label4->text(), frmAbout::LegalWarning);
+    QCOMPARE(control<QLabel>(next, "Label4")->text(), frmAbout::LegalWarning);
     QCOMPARE(next.windowTitle(), QString("Parlora v1.0"));
     QVERIFY(next.isVisible());
 }

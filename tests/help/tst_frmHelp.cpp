@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "ScriptedMessages.h"
 #include "TemporaryFolder.h"
@@ -84,7 +85,7 @@ void TestFrmHelp::cleanup()
 
 frmHelp& TestFrmHelp::openHelp()
 {
-    main->mnuHelpItems[0]->trigger();
+    control<QAction>(*main, "mnuHelpItems", 0)->trigger();
     frmHelp& help = WindowRegistry::get<frmHelp>();
     if (!QTest::qWaitForWindowExposed(&help))
         qWarning("The help window was not exposed");
@@ -100,7 +101,7 @@ void TestFrmHelp::click(const QString& key)
 QList<QLabel*> TestFrmHelp::visibleLines() const
 {
     QList<QLabel*> shown;
-    for (QLabel* line : WindowRegistry::get<frmHelp>().lblHelp) {
+    for (QLabel* line : indexedControls<QLabel>(WindowRegistry::get<frmHelp>(), "lblHelp", frmHelp::lineCount)) {
         if (line->isVisible())
             shown << line;
     }
@@ -112,7 +113,7 @@ void TestFrmHelp::loadBuildsTheCollapsedTree()
     frmHelp& help = openHelp();
     QVERIFY(help.isVisible());
     QCOMPARE(help.windowTitle(), QString("Help"));
-    QCOMPARE(help.lblTitle->text(), QString("Parlora v1.0 Help"));
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), QString("Parlora v1.0 Help"));
 
     struct Node {
         const char* key;
@@ -128,7 +129,7 @@ void TestFrmHelp::loadBuildsTheCollapsedTree()
         { "t", "Text Editor", "w", "doc" },
         { "q", "Quick Text", "w", "doc" },
     };
-    QCOMPARE(help.TreeView1->topLevelItemCount(), 1);
+    QCOMPARE(control<QTreeWidget>(help, "TreeView1")->topLevelItemCount(), 1);
     for (const Node& expected : nodes) {
         QTreeWidgetItem* item = help.node(expected.key);
         QVERIFY2(item, expected.key);
@@ -147,22 +148,23 @@ void TestFrmHelp::loadBuildsTheCollapsedTree()
     QCOMPARE(welcome->childCount(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(frmHelp::nodeKey(*welcome->child(i)), QString("mptq").mid(i, 1));
-    QVERIFY(help.TreeView1->visualItemRect(help.node("a")).isValid());
-    QVERIFY(!help.TreeView1->visualItemRect(welcome).isValid());
-    QCOMPARE(help.TreeView1->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(control<QTreeWidget>(help, "TreeView1")->visualItemRect(help.node("a")).isValid());
+    QVERIFY(!control<QTreeWidget>(help, "TreeView1")->visualItemRect(welcome).isValid());
+    QCOMPARE(control<QTreeWidget>(help, "TreeView1")->editTriggers(), QAbstractItemView::NoEditTriggers);
     QVERIFY(visibleLines().isEmpty());
 }
 
 void TestFrmHelp::controls()
 {
     frmHelp& help = openHelp();
-    QCOMPARE(help.TreeView1->geometry(), QRect(0, 0, Twips::toPixelsX(4000), help.centralWidget()->height()));
-    QCOMPARE(help.lblTitle->geometry(), Twips::toPixels(4100, 0, 6735, 375));
-    QVERIFY(help.lblTitle->font().bold() && help.lblTitle->font().underline());
-    QCOMPARE(help.lblTitle->font().pointSizeF(), 13.5);
+    QCOMPARE(control<QTreeWidget>(help, "TreeView1")->geometry(),
+        QRect(0, 0, Twips::toPixelsX(4000), help.centralWidget()->height()));
+    QCOMPARE(control<QLabel>(help, "lblTitle")->geometry(), Twips::toPixels(4100, 0, 6735, 375));
+    QVERIFY(control<QLabel>(help, "lblTitle")->font().bold() && control<QLabel>(help, "lblTitle")->font().underline());
+    QCOMPARE(control<QLabel>(help, "lblTitle")->font().pointSizeF(), 13.5);
     for (int i = 0; i < frmHelp::lineCount; ++i) {
         QLabel* line = help.findChild<QLabel*>(QStringLiteral("lblHelp(%1)").arg(i));
-        QCOMPARE(line, help.lblHelp[static_cast<std::size_t>(i)]);
+        QCOMPARE(line, control<QLabel>(help, "lblHelp", i));
         QCOMPARE(line->size(), QSize(Twips::toPixelsX(6735), Twips::toPixelsY(315)));
         QVERIFY(line->isHidden());
     }
@@ -174,17 +176,17 @@ void TestFrmHelp::controls()
         QVERIFY(!picture->pixmap().isNull());
         QVERIFY(picture->isHidden());
     }
-    QCOMPARE(help.imlTree.count(), 3);
-    QCOMPARE(help.imlTree.picture(1), help.imlTree.picture("closed"));
-    QCOMPARE(help.imlTree.picture(2), help.imlTree.picture("open"));
-    QCOMPARE(help.imlTree.picture(3), help.imlTree.picture("doc"));
+    QCOMPARE(help.treePictures().count(), 3);
+    QCOMPARE(help.treePictures().picture(1), help.treePictures().picture("closed"));
+    QCOMPARE(help.treePictures().picture(2), help.treePictures().picture("open"));
+    QCOMPARE(help.treePictures().picture(3), help.treePictures().picture("doc"));
 
     const QList<QAction*> menus = help.menuBar()->actions();
     QCOMPARE(menus.size(), 1);
     QCOMPARE(menus[0]->text(), QString("File"));
-    QCOMPARE(menus[0]->menu(), help.mnuFile);
-    QCOMPARE(help.mnuFile->actions(), QList<QAction*> { help.mnuExit });
-    QCOMPARE(help.mnuExit->text(), QString("&Exit"));
+    QCOMPARE(menus[0]->menu(), control<QMenu>(help, "mnuFile"));
+    QCOMPARE(control<QMenu>(help, "mnuFile")->actions(), QList<QAction*> { control<QAction>(help, "mnuExit") });
+    QCOMPARE(control<QAction>(help, "mnuExit")->text(), QString("&Exit"));
 }
 
 void TestFrmHelp::topic_data()
@@ -253,12 +255,12 @@ void TestFrmHelp::topic()
     frmHelp& help = openHelp();
     click(key);
 
-    QCOMPARE(help.lblTitle->text(), title);
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), title);
     QCOMPARE(visibleLines().size(), captions.size());
     QList<int> tops;
     int top = 375; // the title's height
     for (int i = 0; i < frmHelp::lineCount; ++i) {
-        QLabel* line = help.lblHelp[static_cast<std::size_t>(i)];
+        QLabel* line = control<QLabel>(help, "lblHelp", i);
         QCOMPARE(line->isVisible(), i < captions.size());
         QCOMPARE(line->x(), Twips::toPixelsX(4150));
         if (i >= captions.size())
@@ -287,7 +289,7 @@ void TestFrmHelp::rootShowsOnlyTheTitle()
     frmHelp& help = openHelp();
     click("t");
     click("a");
-    QCOMPARE(help.lblTitle->text(), QString("Parlora v1.0 Help"));
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), QString("Parlora v1.0 Help"));
     QVERIFY(visibleLines().isEmpty());
     for (QLabel* picture : help.findChildren<QLabel*>(QRegularExpression("^img")))
         QVERIFY2(picture->isHidden(), qPrintable(picture->objectName()));
@@ -300,24 +302,24 @@ void TestFrmHelp::unknownKeyHidesAndKeepsTheTitle()
     QTreeWidgetItem stranger;
     stranger.setData(0, Qt::UserRole, QString("z"));
     help.TreeView1_NodeClick(&stranger);
-    QCOMPARE(help.lblTitle->text(), QString("Quick Text"));
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), QString("Quick Text"));
     QVERIFY(visibleLines().isEmpty());
-    QVERIFY(help.imgPlay->isHidden());
+    QVERIFY(control<QLabel>(help, "imgPlay")->isHidden());
 }
 
 void TestFrmHelp::switchingTopicsHidesWhatWasShown()
 {
     frmHelp& help = openHelp();
     click("p");
-    QVERIFY(help.imgRecord->isVisible() && help.imgPlay->isVisible());
-    const int playTopInP = help.imgPlay->y();
+    QVERIFY(control<QLabel>(help, "imgRecord")->isVisible() && control<QLabel>(help, "imgPlay")->isVisible());
+    const int playTopInP = control<QLabel>(help, "imgPlay")->y();
     click("q");
-    QVERIFY(help.imgRecord->isHidden());
-    QVERIFY(help.lblHelp[3]->isHidden() && help.lblHelp[4]->isHidden());
-    QVERIFY(help.imgPlay->isVisible());
+    QVERIFY(control<QLabel>(help, "imgRecord")->isHidden());
+    QVERIFY(control<QLabel>(help, "lblHelp", 3)->isHidden() && control<QLabel>(help, "lblHelp", 4)->isHidden());
+    QVERIFY(control<QLabel>(help, "imgPlay")->isVisible());
     // Line 1 of the topic stands 200 + 400 twips below the title.
-    QCOMPARE(help.imgPlay->y(), Twips::toPixelsY(375 + 600 - 150));
-    QVERIFY(help.imgPlay->y() != playTopInP);
+    QCOMPARE(control<QLabel>(help, "imgPlay")->y(), Twips::toPixelsY(375 + 600 - 150));
+    QVERIFY(control<QLabel>(help, "imgPlay")->y() != playTopInP);
 }
 
 void TestFrmHelp::picturesStandInTheGaps_data()
@@ -338,7 +340,7 @@ void TestFrmHelp::picturesStandInTheGaps()
     QFETCH(QString, picture);
     frmHelp& help = openHelp();
     click(key);
-    QLabel* words = help.lblHelp[static_cast<std::size_t>(line)];
+    QLabel* words = control<QLabel>(help, "lblHelp", line);
     const QString before = words->text().left(words->text().indexOf("  "));
     const QLabel* shown = help.findChild<QLabel*>(picture);
     const int iconLeft = shown->x() + (shown->width() - shown->pixmap().width()) / 2;
@@ -353,13 +355,13 @@ void TestFrmHelp::clickingANodeShowsItsTopic()
     frmHelp& help = openHelp();
     help.node("a")->setExpanded(true);
     help.node("w")->setExpanded(true);
-    const QRect place = help.TreeView1->visualItemRect(help.node("m"));
+    const QRect place = control<QTreeWidget>(help, "TreeView1")->visualItemRect(help.node("m"));
     QVERIFY(place.isValid());
-    QTest::mouseClick(help.TreeView1->viewport(), Qt::LeftButton, {}, place.center());
-    QCOMPARE(help.lblTitle->text(), QString("Modes Of Operation"));
+    QTest::mouseClick(control<QTreeWidget>(help, "TreeView1")->viewport(), Qt::LeftButton, {}, place.center());
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), QString("Modes Of Operation"));
     QCOMPARE(visibleLines().size(), 3);
-    QTest::keyClick(help.TreeView1, Qt::Key_Down);
-    QCOMPARE(help.lblTitle->text(), QString("Programmable Buttons"));
+    QTest::keyClick(control<QTreeWidget>(help, "TreeView1"), Qt::Key_Down);
+    QCOMPARE(control<QLabel>(help, "lblTitle")->text(), QString("Programmable Buttons"));
 }
 
 void TestFrmHelp::expandAndCollapseImages()
@@ -379,8 +381,9 @@ void TestFrmHelp::expandAndCollapseImages()
     QCOMPARE(frmHelp::nodeImage(*help.node("m")), QString("doc"));
     // The icon shown is the image list's picture of that key.
     root->setExpanded(true);
-    const QImage shown = root->icon(0).pixmap(help.imlTree.size()).toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage open = help.imlTree.picture("open").convertToFormat(QImage::Format_RGB32);
+    const QImage shown
+        = root->icon(0).pixmap(help.treePictures().size()).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage open = help.treePictures().picture("open").convertToFormat(QImage::Format_RGB32);
     QCOMPARE(shown.pixel(8, 10), open.pixel(8, 10));
 }
 
@@ -393,7 +396,7 @@ void TestFrmHelp::helpTwiceShowsOneWindow()
     QCOMPARE(&second, &first);
     QCOMPARE(openHelpWindows().size(), 1);
     // Shown again unchanged, not reloaded.
-    QCOMPARE(second.lblTitle->text(), QString("Programmable Buttons"));
+    QCOMPARE(control<QLabel>(second, "lblTitle")->text(), QString("Programmable Buttons"));
     QVERIFY(second.node("a")->isExpanded());
 }
 
@@ -404,14 +407,15 @@ void TestFrmHelp::exitMakesTheNextOneFresh()
     first.node("a")->setExpanded(true);
     QPointer<frmHelp> old(&first);
     // Chosen in the open menu with the mouse, as the user does.
-    first.mnuFile->popup(first.mapToGlobal(QPoint(0, 0)));
-    QVERIFY(QTest::qWaitForWindowExposed(first.mnuFile));
-    QTest::mouseClick(first.mnuFile, Qt::LeftButton, {}, first.mnuFile->actionGeometry(first.mnuExit).center());
+    control<QMenu>(first, "mnuFile")->popup(first.mapToGlobal(QPoint(0, 0)));
+    QVERIFY(QTest::qWaitForWindowExposed(control<QMenu>(first, "mnuFile")));
+    QTest::mouseClick(control<QMenu>(first, "mnuFile"), Qt::LeftButton, {},
+        control<QMenu>(first, "mnuFile")->actionGeometry(control<QAction>(first, "mnuExit")).center());
     QTRY_VERIFY(!old);
     QVERIFY(!WindowRegistry::exists<frmHelp>());
 
     frmHelp& next = openHelp();
-    QCOMPARE(next.lblTitle->text(), QString("Parlora v1.0 Help"));
+    QCOMPARE(control<QLabel>(next, "lblTitle")->text(), QString("Parlora v1.0 Help"));
     QVERIFY(!next.node("a")->isExpanded());
     QCOMPARE(frmHelp::nodeImage(*next.node("a")), QString("closed"));
     QVERIFY(visibleLines().isEmpty());

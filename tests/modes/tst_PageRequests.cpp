@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "EditorDocument.h"
 #include "MessageBoxes.h"
 #include "PhraseLabel.h"
@@ -49,16 +50,16 @@ private slots:
         QFETCH(int, row);
         QFETCH(QString, text);
         frmRandomText page;
-        page.findChild<QPlainTextEdit*>(QStringLiteral("Text1(%1)").arg(row))->setPlainText(text);
+        control<QPlainTextEdit>(page, QStringLiteral("Text1"), row)->setPlainText(text);
         QSignalSpy speak(&page, &frmRandomText::speakRequested);
         QSignalSpy record(&page, &frmRandomText::recordRequested);
 
-        page.findChild<QPushButton*>(QStringLiteral("cmdPlay(%1)").arg(row))->click();
+        control<QPushButton>(page, QStringLiteral("cmdPlay"), row)->click();
         QCOMPARE(speak.size(), 1);
         QCOMPARE(speak[0][0].toString(), text);
         QCOMPARE(record.size(), 0);
 
-        page.findChild<QPushButton*>(QStringLiteral("cmdRecord(%1)").arg(row))->click();
+        control<QPushButton>(page, QStringLiteral("cmdRecord"), row)->click();
         QCOMPARE(record.size(), 1);
         QCOMPARE(record[0][0].toString(), text);
         QCOMPARE(speak.size(), 1);
@@ -70,10 +71,10 @@ private slots:
     void phraseButtonAsksWithItsPhrase()
     {
         frmButtons page;
-        page.findChild<PhraseLabel*>(QStringLiteral("lblButton(4)"))->setPhrase(QStringLiteral("Call me at noon"));
+        control<PhraseLabel>(page, QStringLiteral("lblButton"), 4)->setPhrase(QStringLiteral("Call me at noon"));
         QSignalSpy speak(&page, &frmButtons::speakRequested);
-        page.findChild<QPushButton*>(QStringLiteral("cmdPlayButton(4)"))->click();
-        page.findChild<QPushButton*>(QStringLiteral("cmdPlayButton(0)"))->click();
+        control<QPushButton>(page, QStringLiteral("cmdPlayButton"), 4)->click();
+        control<QPushButton>(page, QStringLiteral("cmdPlayButton"), 0)->click();
         QCOMPARE(speak.size(), 2);
         QCOMPARE(speak[0][0].toString(), QStringLiteral("Call me at noon"));
         QCOMPARE(speak[1][0].toString(), QStringLiteral("Label1"));
@@ -85,7 +86,7 @@ private slots:
         frmEditor editor;
         QSignalSpy save(&editor, &frmEditor::saveAvailable);
         QSignalSpy saveAs(&editor, &frmEditor::saveAsAvailable);
-        QTest::keyClicks(editor.findChild<QPlainTextEdit*>(QStringLiteral("SayText")), QStringLiteral("ab"));
+        QTest::keyClicks(control<QPlainTextEdit>(editor, QStringLiteral("SayText")), QStringLiteral("ab"));
         QCOMPARE(save.size(), 2);
         QCOMPARE(saveAs.size(), 2);
         QVERIFY(save[1][0].toBool() && saveAs[1][0].toBool());
@@ -115,13 +116,13 @@ private slots:
         file.close();
         frmEditor editor;
         if (unsaved) {
-            QTest::keyClicks(editor.findChild<QPlainTextEdit*>(QStringLiteral("SayText")), QStringLiteral("x"));
+            QTest::keyClicks(control<QPlainTextEdit>(editor, QStringLiteral("SayText")), QStringLiteral("x"));
             m_messages->answer(vbNo);
         }
         QSignalSpy save(&editor, &frmEditor::saveAvailable);
         m_dialogs->answerFile(path);
         editor.OpenFile();
-        QCOMPARE(editor.SayText->toPlainText(), QStringLiteral("Some words"));
+        QCOMPARE(editor.plainText(), QStringLiteral("Some words"));
         QCOMPARE(save.size(), unsaved ? 1 : 0);
         if (unsaved)
             QCOMPARE(save[0][0].toBool(), true);

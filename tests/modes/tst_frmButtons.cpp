@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "QtMessageService.h"
@@ -99,7 +100,8 @@ void TestFrmButtons::cleanup()
 QStringList TestFrmButtons::captions() const
 {
     QStringList texts;
-    for (const QLabel* label : WindowRegistry::get<frmButtons>().lblButton)
+    for (const QLabel* label :
+        indexedControls<PhraseLabel>(WindowRegistry::get<frmButtons>(), "lblButton", frmButtons::rowCount))
         texts << label->text();
     return texts;
 }
@@ -108,17 +110,17 @@ void TestFrmButtons::controlsAtTheirPlaces()
 {
     frmButtons& page = WindowRegistry::get<frmButtons>();
     QCOMPARE(page.windowTitle(), QString("Form1"));
-    QCOMPARE(page.fraButtons->geometry(), Twips::toPixels(0, 0, 6855, 6795));
+    QCOMPARE(control<QGroupBox>(page, "fraButtons")->geometry(), Twips::toPixels(0, 0, 6855, 6795));
     for (int i = 0; i < frmButtons::rowCount; ++i) {
         const auto row = static_cast<std::size_t>(i);
         const int top = 240 + 720 * i;
         QPushButton* record = page.findChild<QPushButton*>(QStringLiteral("cmdrecord(%1)").arg(i));
         QPushButton* play = page.findChild<QPushButton*>(QStringLiteral("cmdPlayButton(%1)").arg(i));
         QLabel* label = page.findChild<QLabel*>(QStringLiteral("lblButton(%1)").arg(i));
-        QCOMPARE(record, page.cmdrecord[row]);
-        QCOMPARE(play, page.cmdPlayButton[row]);
-        QCOMPARE(label, page.lblButton[row]);
-        QCOMPARE(record->parentWidget(), page.fraButtons);
+        QCOMPARE(record, control<QPushButton>(page, "cmdrecord", row));
+        QCOMPARE(play, control<QPushButton>(page, "cmdPlayButton", row));
+        QCOMPARE(label, control<PhraseLabel>(page, "lblButton", row));
+        QCOMPARE(record->parentWidget(), control<QGroupBox>(page, "fraButtons"));
         QCOMPARE(record->geometry(), Twips::toPixels(120, top, 615, 615));
         QCOMPARE(play->geometry(), Twips::toPixels(840, top, 615, 615));
         QCOMPARE(label->geometry(), Twips::toPixels(1560, top, 5175, 645));
@@ -138,7 +140,7 @@ void TestFrmButtons::loadHidesThePage()
     main.show();
     frmButtons& page = WindowRegistry::get<frmButtons>();
     QVERIFY(page.isHidden());
-    main.mnuModesItems[2]->trigger();
+    control<QAction>(main, "mnuModesItems", 2)->trigger();
     QVERIFY(page.isVisible());
     QCOMPARE(captions(), designCaptions());
 }
@@ -244,13 +246,13 @@ void TestFrmButtons::recording()
         m_messages->cancelInput();
     else
         m_messages->answerInput(typed);
-    QTest::mouseClick(page.cmdrecord[6], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "cmdrecord", 6), Qt::LeftButton);
 
     QCOMPARE(m_messages->inputs().size(), std::size_t(1));
     QCOMPARE(m_messages->inputs()[0].prompt, QString("Please Enter the String"));
     QCOMPARE(m_messages->inputs()[0].title, QString("Sayvanto"));
     QVERIFY(m_messages->inputs()[0].initial.isEmpty());
-    QCOMPARE(page.lblButton[6]->text(), caption);
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 6)->text(), caption);
     QStringList expected = start;
     expected[6] = caption;
     QCOMPARE(captions(), expected);
@@ -286,11 +288,11 @@ void TestFrmButtons::encodingSurvivesRecording()
     const QByteArray before = firstLine + quotedLines(rowNames(1, 8));
     QVERIFY(writeFile(iniPath(), before));
     frmButtons& page = WindowRegistry::get<frmButtons>();
-    QCOMPARE(page.lblButton[0]->text(), caption);
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 0)->text(), caption);
     QCOMPARE(fileBytes(iniPath()), before);
 
     m_messages->answerInput(QStringLiteral("new phrase"));
-    QTest::mouseClick(page.cmdrecord[8], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "cmdrecord", 8), Qt::LeftButton);
     QCOMPARE(fileBytes(iniPath()), QByteArray(before).replace("\"row 8\"", "\"new phrase\""));
     QVERIFY(m_messages->messages().empty());
 }
@@ -318,7 +320,7 @@ void TestFrmButtons::clippedPhraseIsItsToolTip()
     frmButtons& page = WindowRegistry::get<frmButtons>();
     page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&page));
-    const QLabel* loaded = page.lblButton[1];
+    const QLabel* loaded = control<PhraseLabel>(page, "lblButton", 1);
     QCOMPARE(loaded->text(), phrase);
     // Measured as the label lays out its own text.
     const bool cut = loaded->heightForWidth(loaded->width()) > loaded->height()
@@ -328,11 +330,11 @@ void TestFrmButtons::clippedPhraseIsItsToolTip()
 
     m_messages->answerInput(phrase);
     page.cmdRecord_Click(5);
-    QCOMPARE(page.lblButton[5]->toolTip(), clipped ? phrase : QString());
-    QVERIFY(page.lblButton[0]->toolTip().isEmpty());
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 5)->toolTip(), clipped ? phrase : QString());
+    QVERIFY(control<PhraseLabel>(page, "lblButton", 0)->toolTip().isEmpty());
     m_messages->answerInput(QStringLiteral("Hi"));
     page.cmdRecord_Click(5);
-    QVERIFY(page.lblButton[5]->toolTip().isEmpty());
+    QVERIFY(control<PhraseLabel>(page, "lblButton", 5)->toolTip().isEmpty());
 }
 
 // The real input box: a sentence typed into it is seen whole, and becomes the phrase.
@@ -379,7 +381,7 @@ void TestFrmButtons::unwritableFileKeepsTheCaption()
 
     m_messages->answerInput("Not kept on disk");
     page.cmdRecord_Click(2);
-    QCOMPARE(page.lblButton[2]->text(), QString("Not kept on disk"));
+    QCOMPARE(control<PhraseLabel>(page, "lblButton", 2)->text(), QString("Not kept on disk"));
     QCOMPARE(m_messages->messages().size(), std::size_t(1));
     const ScriptedMessages::Message& message = m_messages->messages()[0];
     QCOMPARE(message.title, QString("Sayvanto"));
@@ -403,23 +405,26 @@ void TestFrmButtons::playPassesTheCaption()
     QFETCH(QString, caption);
     MDIMain& main = WindowRegistry::get<MDIMain>();
     main.show();
-    main.mnuModesItems[2]->trigger();
+    control<QAction>(main, "mnuModesItems", 2)->trigger();
     frmButtons& page = WindowRegistry::get<frmButtons>();
     frmConsole& console = WindowRegistry::get<frmConsole>();
     if (record) {
         m_messages->answerInput(caption);
-        QTest::mouseClick(page.cmdrecord[5], Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(page, "cmdrecord", 5), Qt::LeftButton);
     }
-    const QStringList logBefore
-        = console.DebugTxtBox->toPlainText().split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+    const QStringList logBefore = control<QPlainTextEdit>(console, "DebugTxtBox")
+                                      ->toPlainText()
+                                      .split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
 
     SpeechWatch watch(*console.Voice);
-    QTest::mouseClick(page.cmdPlayButton[5], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(page, "cmdPlayButton", 5), Qt::LeftButton);
     QVERIFY(watch.waitForEnd());
     QCOMPARE(watch.started, 1);
     QVERIFY2(watch.spokeExactly(caption), qPrintable(caption));
     QCOMPARE(watch.words > 0, !caption.isEmpty());
-    const QStringList log = console.DebugTxtBox->toPlainText().split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+    const QStringList log = control<QPlainTextEdit>(console, "DebugTxtBox")
+                                ->toPlainText()
+                                .split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
     QCOMPARE(log.mid(logBefore.size()).first(), QString("Speak"));
 }
 

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "EditorDocument.h"
 #include "EightBitCodePage.h"
 #include "MDIMain.h"
@@ -128,6 +129,7 @@ private:
     void answerDialog(const QString& answer);
     QStringList messagesSince(std::size_t first) const;
     QString dialogKinds() const;
+    QPlainTextEdit* sayText() const { return control<QPlainTextEdit>(*m_editor, "SayText"); }
 
     MDIMain* m_main = nullptr;
     frmEditor* m_editor = nullptr;
@@ -149,7 +151,7 @@ void TestFrmEditor::init()
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
     m_editor = &WindowRegistry::get<frmEditor>();
-    m_editor->SayText->setFocus();
+    sayText()->setFocus();
     m_folder = std::make_unique<QTemporaryDir>();
     QVERIFY(m_folder->isValid());
 }
@@ -166,7 +168,7 @@ void TestFrmEditor::cleanup()
 
 void TestFrmEditor::type(const QString& text)
 {
-    QTest::keyClicks(m_editor->SayText, text);
+    QTest::keyClicks(sayText(), text);
 }
 
 void TestFrmEditor::answerDialog(const QString& answer)
@@ -217,7 +219,7 @@ void TestFrmEditor::typingRecordsTheTextBeforeEachKey()
 {
     type(QStringLiteral("ab"));
     const EditorDocument& document = editorDocument();
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("ab"));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("ab"));
     QCOMPARE(document.UndoIndex, 2);
     QCOMPARE(document.UndoStrings.at(1), QString());
     QCOMPARE(document.UndoStrings.at(2), QStringLiteral("a"));
@@ -225,13 +227,13 @@ void TestFrmEditor::typingRecordsTheTextBeforeEachKey()
     QVERIFY(document.TextModified);
 
     m_editor->UndoMe_Click();
-    QCOMPARE(m_editor->SayText->toPlainText(), QString());
+    QCOMPARE(sayText()->toPlainText(), QString());
     QCOMPARE(document.UndoIndex, 1);
     m_editor->RedoUndoString();
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("a"));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("a"));
     QCOMPARE(document.UndoIndex, 2);
     m_editor->RedoUndoString();
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("a"));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("a"));
     QCOMPARE(document.UndoIndex, 2);
 }
 
@@ -258,11 +260,11 @@ void TestFrmEditor::keys()
     QFETCH(bool, atStart);
     QFETCH(bool, records);
     QFETCH(QString, text);
-    m_editor->SayText->setPlainText(QStringLiteral("ab"));
-    m_editor->SayText->moveCursor(atStart ? QTextCursor::Start : QTextCursor::End);
-    QTest::keyClick(m_editor->SayText, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    sayText()->setPlainText(QStringLiteral("ab"));
+    sayText()->moveCursor(atStart ? QTextCursor::Start : QTextCursor::End);
+    QTest::keyClick(sayText(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     const EditorDocument& document = editorDocument();
-    QCOMPARE(m_editor->SayText->toPlainText(), text);
+    QCOMPARE(sayText()->toPlainText(), text);
     QCOMPARE(document.UndoIndex, records ? 1 : 0);
     QCOMPARE(document.TextModified, records);
     QCOMPARE(document.UndoStrings.at(1), records ? QStringLiteral("ab") : QString());
@@ -273,18 +275,18 @@ void TestFrmEditor::composedCharacterRecords()
     type(QStringLiteral("a"));
     QInputMethodEvent composed;
     composed.setCommitString(QStringLiteral("\u00e9"));
-    QApplication::sendEvent(m_editor->SayText, &composed);
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("a\u00e9"));
+    QApplication::sendEvent(sayText(), &composed);
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("a\u00e9"));
     QCOMPARE(editorDocument().UndoIndex, 2);
     QCOMPARE(editorDocument().UndoStrings.at(2), QStringLiteral("a"));
 }
 
 void TestFrmEditor::stepBackBeforeAnyRecord()
 {
-    m_editor->SayText->setPlainText(QStringLiteral("never recorded"));
+    sayText()->setPlainText(QStringLiteral("never recorded"));
     m_editor->UndoMe_Click();
     QCOMPARE(editorDocument().UndoIndex, 1);
-    QCOMPARE(m_editor->SayText->toPlainText(), QString());
+    QCOMPARE(sayText()->toPlainText(), QString());
     QVERIFY(editorDocument().TextModified);
 }
 
@@ -320,7 +322,7 @@ void TestFrmEditor::undoKeepsTheCaretAtTheChange()
     QFETCH(QString, after);
     QFETCH(QString, typedAfter);
     QFETCH(QString, result);
-    QPlainTextEdit& box = *m_editor->SayText;
+    QPlainTextEdit& box = *sayText();
     if (caretBefore < 0) {
         type(typed);
     } else {
@@ -335,7 +337,7 @@ void TestFrmEditor::undoKeepsTheCaretAtTheChange()
     }
     for (const QChar step : steps) {
         if (step == u'U')
-            m_main->mnuEditItems[0]->trigger();
+            control<QAction>(*m_main, "mnuEditItems", 0)->trigger();
         else
             m_main->ToolbarA_ButtonClick(QStringLiteral("Redo"));
     }
@@ -348,7 +350,7 @@ void TestFrmEditor::undoKeepsTheCaretAtTheChange()
 // second): the caret goes after the whole character, never between its halves.
 void TestFrmEditor::undoNeverSplitsACharacter()
 {
-    QPlainTextEdit& box = *m_editor->SayText;
+    QPlainTextEdit& box = *sayText();
     const QString square = QStringLiteral("x\U0001F200");
     box.setPlainText(square + u'a');
     m_editor->SetUndoString();
@@ -365,7 +367,7 @@ void TestFrmEditor::undoNeverSplitsACharacter()
 // changed line is not the widest, whose length would set how far the view can go).
 void TestFrmEditor::undoKeepsTheView()
 {
-    QPlainTextEdit& box = *m_editor->SayText;
+    QPlainTextEdit& box = *sayText();
     QStringList lines;
     for (int i = 0; i < 300; ++i)
         lines << QStringLiteral("line %1 ").arg(i) + QString(i == 10 ? 400 : 200, u'w'); // not the widest line
@@ -380,7 +382,7 @@ void TestFrmEditor::undoKeepsTheView()
     const int left = box.horizontalScrollBar()->value();
     QVERIFY(top > 100 && left > 0);
 
-    m_main->mnuEditItems[0]->trigger();
+    control<QAction>(*m_main, "mnuEditItems", 0)->trigger();
     QCOMPARE(box.document()->findBlockByNumber(150).text().right(2), QStringLiteral("wa"));
     QCOMPARE(box.textCursor().position(), end + 1);
     QCOMPARE(box.verticalScrollBar()->value(), top);
@@ -419,11 +421,11 @@ void TestFrmEditor::ring()
     if (index == 99) {
         m_editor->RedoUndoString();
         QCOMPARE(document.UndoIndex, 99);
-        QCOMPARE(m_editor->SayText->toPlainText(), QString(presses, u'x'));
+        QCOMPARE(sayText()->toPlainText(), QString(presses, u'x'));
     }
     m_editor->UndoMe_Click();
     QCOMPARE(document.UndoIndex, indexAfterUndo);
-    QCOMPARE(m_editor->SayText->toPlainText(), QString(lengthAfterUndo, u'x'));
+    QCOMPARE(sayText()->toPlainText(), QString(lengthAfterUndo, u'x'));
 }
 
 void TestFrmEditor::clearKeepsTheIndex()
@@ -436,16 +438,16 @@ void TestFrmEditor::clearKeepsTheIndex()
     QCOMPARE(editorDocument().UndoIndex, 6);
     m_editor->UndoMe_Click();
     QCOMPARE(editorDocument().UndoIndex, 5);
-    QCOMPARE(m_editor->SayText->toPlainText(), QString());
+    QCOMPARE(sayText()->toPlainText(), QString());
     m_editor->RedoUndoString();
     QCOMPARE(editorDocument().UndoIndex, 6);
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("abcde"));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("abcde"));
 }
 
 void TestFrmEditor::recordsEnableSaving()
 {
-    QAction* save = m_main->mnuFileItems[2];
-    QAction* saveAs = m_main->mnuFileItems[3];
+    QAction* save = control<QAction>(*m_main, "mnuFileItems", 2);
+    QAction* saveAs = control<QAction>(*m_main, "mnuFileItems", 3);
     m_editor->NewFile();
     QVERIFY(!save->isEnabled());
     saveAs->setEnabled(false);
@@ -537,7 +539,7 @@ void TestFrmEditor::fileOperations()
         m_editor->NewFile();
     type(QStringLiteral("typed"));
     document.TextModified = modified;
-    m_main->mnuFileItems[2]->setEnabled(false);
+    control<QAction>(*m_main, "mnuFileItems", 2)->setEnabled(false);
     if (answer)
         m_messages->answer(answer);
     for (const QString& dialogAnswer : dialogAnswers)
@@ -559,12 +561,12 @@ void TestFrmEditor::fileOperations()
     QCOMPARE(left, mayLeave);
     QCOMPARE(dialogKinds(), dialogs);
     QCOMPARE(messagesSince(shown), messages);
-    QCOMPARE(m_editor->SayText->toPlainText(), text);
+    QCOMPARE(sayText()->toPlainText(), text);
     QCOMPARE(document.TextModified, modifiedAfter);
     QCOMPARE(document.EditorFileName, path(fileName));
     QCOMPARE(storeIsEmpty(), cleared);
     QCOMPARE(document.UndoIndex, index);
-    QCOMPARE(m_main->mnuFileItems[2]->isEnabled(), saveEnabled);
+    QCOMPARE(control<QAction>(*m_main, "mnuFileItems", 2)->isEnabled(), saveEnabled);
     if (!written.isEmpty())
         QCOMPARE(contentOf(path(written)), QByteArray("typed\r\n"));
     if (written != QLatin1String("before.txt"))
@@ -613,7 +615,7 @@ void TestFrmEditor::fileBytes()
     const CharacterLocale characters(locale.constData());
     if (!characters.isSet())
         QSKIP("The locale is not installed.");
-    m_editor->SayText->setPlainText(text);
+    sayText()->setPlainText(text);
     const QString file = path(QStringLiteral("text.txt"));
     m_dialogs->answerFile(file);
     m_editor->SaveAsFile();
@@ -621,7 +623,7 @@ void TestFrmEditor::fileBytes()
 
     m_dialogs->answerFile(file);
     m_editor->OpenFile();
-    QCOMPARE(TextDocumentMirror::plainText(*m_editor->SayText->document()), reopened);
+    QCOMPARE(TextDocumentMirror::plainText(*sayText()->document()), reopened);
     m_editor->SaveFile();
     QCOMPARE(contentOf(file), bytes);
 }
@@ -686,10 +688,10 @@ void TestFrmEditor::savingKeepsTheBytes()
 
     m_dialogs->answerFile(file);
     m_editor->OpenFile();
-    QCOMPARE(TextDocumentMirror::plainText(*m_editor->SayText->document()), shown);
+    QCOMPARE(TextDocumentMirror::plainText(*sayText()->document()), shown);
     QCOMPARE(editorDocument().EditorFileName, file);
-    m_editor->SayText->moveCursor(QTextCursor::End);
-    m_editor->SayText->insertPlainText(typed);
+    sayText()->moveCursor(QTextCursor::End);
+    sayText()->insertPlainText(typed);
     m_editor->SaveFile();
     QCOMPARE(contentOf(file), saved);
     QCOMPARE(editorDocument().FileEncoding, std::optional<TextEncoding>(encoding));
@@ -712,10 +714,10 @@ void TestFrmEditor::newDocumentIsWrittenAsNewFiles()
     written.close();
     m_dialogs->answerFile(latin1);
     m_editor->OpenFile();
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("caf\u00e9\n"));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("caf\u00e9\n"));
 
     m_editor->NewFile();
-    m_editor->SayText->insertPlainText(QStringLiteral("th\u00e9"));
+    sayText()->insertPlainText(QStringLiteral("th\u00e9"));
     const QString fresh = path(QStringLiteral("new.txt"));
     m_dialogs->answerFile(fresh);
     m_editor->SaveFile();
@@ -739,7 +741,7 @@ void TestFrmEditor::print()
     QFETCH(int, heightTwips);
     if (heightTwips) {
         m_editor->resize(m_editor->width(), Twips::toPixelsY(heightTwips));
-        QVERIFY(Twips::fromPixelsY(m_editor->SayText->height()) > 32767);
+        QVERIFY(Twips::fromPixelsY(sayText()->height()) > 32767);
     }
     type(QStringLiteral("Hello printer"));
     const QRect geometry = m_editor->geometry();
@@ -753,15 +755,15 @@ void TestFrmEditor::print()
     if (!failure.isEmpty())
         QCOMPARE(m_messages->messages().back().text, failure);
     // The look of the window comes back, printed or not.
-    const QPalette box = m_editor->SayText->palette();
+    const QPalette box = sayText()->palette();
     QCOMPARE(box.color(QPalette::Text), QColor(0, 255, 0));
     QCOMPARE(box.color(QPalette::Base), QColor(0, 0, 0));
-    QCOMPARE(m_editor->SayText->frameShape(), QFrame::StyledPanel);
+    QCOMPARE(sayText()->frameShape(), QFrame::StyledPanel);
     QCOMPARE(m_editor->widget()->palette().color(QPalette::Window), background);
     QVERIFY(!m_editor->isMaximized());
     QCOMPARE(m_editor->geometry(), geometry);
-    QCOMPARE(m_editor->SayText->height(), Twips::toPixelsY(Twips::fromPixelsY(geometry.height()) - 1600));
-    QCOMPARE(m_editor->SayText->toPlainText(), QStringLiteral("Hello printer"));
+    QCOMPARE(sayText()->height(), Twips::toPixelsY(Twips::fromPixelsY(geometry.height()) - 1600));
+    QCOMPARE(sayText()->toPlainText(), QStringLiteral("Hello printer"));
     QCOMPARE(editorDocument().UndoIndex, 13);
 
     QCOMPARE(m_printer->files().size(), failure.isEmpty() ? 1 : 0);

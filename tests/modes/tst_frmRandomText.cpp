@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
@@ -70,7 +71,7 @@ void TestFrmRandomText::init()
     dialogs = &ScriptedDialogs::install();
     main = &WindowRegistry::get<MDIMain>();
     main->show();
-    main->mnuModesItems[1]->trigger();
+    control<QAction>(*main, "mnuModesItems", 1)->trigger();
     page = &WindowRegistry::get<frmRandomText>();
     console = &WindowRegistry::get<frmConsole>();
 }
@@ -88,7 +89,7 @@ void TestFrmRandomText::cleanup()
 void TestFrmRandomText::fillBoxes(const QStringList& texts)
 {
     for (int i = 0; i < frmRandomText::rowCount; ++i) {
-        QPlainTextEdit* box = page->Text1[static_cast<std::size_t>(i)];
+        QPlainTextEdit* box = control<QPlainTextEdit>(*page, "Text1", i);
         box->setFocus();
         box->selectAll();
         // Typed as a user types, line breaks from the Enter key.
@@ -106,14 +107,16 @@ void TestFrmRandomText::fillBoxes(const QStringList& texts)
 
 QStringList TestFrmRandomText::log() const
 {
-    return console->DebugTxtBox->toPlainText().split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
+    return control<QPlainTextEdit>(*console, "DebugTxtBox")
+        ->toPlainText()
+        .split(QRegularExpression("[\r\n]+"), Qt::SkipEmptyParts);
 }
 
 void TestFrmRandomText::controlsAtTheirPlaces()
 {
     QVERIFY(page->isVisible());
     QCOMPARE(page->windowTitle(), QString("Form1"));
-    QCOMPARE(page->fraManual->geometry(), Twips::toPixels(0, 60, 7335, 7200));
+    QCOMPARE(control<QGroupBox>(*page, "fraManual")->geometry(), Twips::toPixels(0, 60, 7335, 7200));
     const int tops[] = { 360, 1560, 2640, 3840 };
     const int widths[] = { 5055, 5055, 5055, 4995 };
     const int heights[] = { 975, 855, 975, 975 };
@@ -124,10 +127,10 @@ void TestFrmRandomText::controlsAtTheirPlaces()
         QPlainTextEdit* box = page->findChild<QPlainTextEdit*>(QStringLiteral("Text1(%1)").arg(i));
         QPushButton* play = page->findChild<QPushButton*>(QStringLiteral("cmdPlay(%1)").arg(i));
         QPushButton* record = page->findChild<QPushButton*>(QStringLiteral("cmdRecord(%1)").arg(i));
-        QCOMPARE(box, page->Text1[row]);
-        QCOMPARE(play, page->cmdPlay[row]);
-        QCOMPARE(record, page->cmdRecord[row]);
-        QCOMPARE(box->parentWidget(), page->fraManual);
+        QCOMPARE(box, control<QPlainTextEdit>(*page, "Text1", row));
+        QCOMPARE(play, control<QPushButton>(*page, "cmdPlay", row));
+        QCOMPARE(record, control<QPushButton>(*page, "cmdRecord", row));
+        QCOMPARE(box->parentWidget(), control<QGroupBox>(*page, "fraManual"));
         QCOMPARE(box->geometry(), Twips::toPixels(120, tops[i], widths[i], heights[i]));
         QCOMPARE(play->geometry(), Twips::toPixels(playLefts[i], tops[i], 975, 735));
         QCOMPARE(record->geometry(), Twips::toPixels(recordLefts[i], tops[i], 975, 735));
@@ -139,10 +142,10 @@ void TestFrmRandomText::controlsAtTheirPlaces()
         QVERIFY(play->text().isEmpty() && record->text().isEmpty());
         QVERIFY(!play->icon().isNull() && !record->icon().isNull());
     }
-    QCOMPARE(page->cmdClear->text(), QString("Clear"));
-    QCOMPARE(page->cmdClear->geometry(), Twips::toPixels(5580, 5160, 1575, 615));
-    QVERIFY(page->cmdClear->font().bold());
-    QCOMPARE(page->cmdClear->font().pointSizeF(), 9.75);
+    QCOMPARE(control<QPushButton>(*page, "cmdClear")->text(), QString("Clear"));
+    QCOMPARE(control<QPushButton>(*page, "cmdClear")->geometry(), Twips::toPixels(5580, 5160, 1575, 615));
+    QVERIFY(control<QPushButton>(*page, "cmdClear")->font().bold());
+    QCOMPARE(control<QPushButton>(*page, "cmdClear")->font().pointSizeF(), 9.75);
 }
 
 void TestFrmRandomText::playPassesTheBoxText_data()
@@ -165,13 +168,13 @@ void TestFrmRandomText::playPassesTheBoxText()
     const qsizetype logged = log().size();
 
     SpeechWatch watch(*console->Voice);
-    QTest::mouseClick(page->cmdPlay[static_cast<std::size_t>(row)], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*page, "cmdPlay", row), Qt::LeftButton);
     QVERIFY(watch.waitForEnd());
     QCOMPARE(watch.started, 1);
     QVERIFY2(watch.spokeExactly(text), qPrintable(text));
     QCOMPARE(log().mid(logged).first(), QString("Speak"));
     // Speaking leaves the box as it was.
-    QCOMPARE(page->Text1[static_cast<std::size_t>(row)]->toPlainText(), text);
+    QCOMPARE(control<QPlainTextEdit>(*page, "Text1", row)->toPlainText(), text);
 }
 
 void TestFrmRandomText::recordPassesTheBoxText_data()
@@ -195,7 +198,7 @@ void TestFrmRandomText::recordPassesTheBoxText()
     const QString path = folder->filePath("page.wav");
     dialogs->answerFile(path);
     SpeechWatch watch(*console->Voice);
-    QTest::mouseClick(page->cmdRecord[static_cast<std::size_t>(row)], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*page, "cmdRecord", row), Qt::LeftButton);
     QCOMPARE(dialogs->fileRequests().size(), std::size_t(1));
     QCOMPARE(dialogs->fileRequests()[0].kind, FileDialogRequest::Kind::Save);
     QCOMPARE(messages->messages().size(), std::size_t(1));
@@ -206,19 +209,19 @@ void TestFrmRandomText::recordPassesTheBoxText()
     const auto samples = waveSamples(path);
     QVERIFY(samples);
     QCOMPARE(samples->empty(), text.isEmpty());
-    QCOMPARE(page->Text1[static_cast<std::size_t>(row)]->toPlainText(), text);
+    QCOMPARE(control<QPlainTextEdit>(*page, "Text1", row)->toPlainText(), text);
 }
 
 void TestFrmRandomText::clearEmptiesTheBoxesAndLetsSpeechGoOn()
 {
     fillBoxes({ "one two three four five six seven eight nine ten eleven twelve", "b", "c\nd", "e" });
     SpeechWatch watch(*console->Voice);
-    QTest::mouseClick(page->cmdPlay[0], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*page, "cmdPlay", 0), Qt::LeftButton);
     QVERIFY(watch.waitForWords(1));
     const int wordsBefore = watch.words;
 
-    QTest::mouseClick(page->cmdClear, Qt::LeftButton);
-    for (QPlainTextEdit* box : page->Text1)
+    QTest::mouseClick(control<QPushButton>(*page, "cmdClear"), Qt::LeftButton);
+    for (QPlainTextEdit* box : indexedControls<QPlainTextEdit>(*page, "Text1", frmRandomText::rowCount))
         QVERIFY(box->toPlainText().isEmpty());
     QVERIFY(console->IsSpeaking);
     QVERIFY(!log().contains("Stop"));

@@ -1,5 +1,5 @@
 #include "ApplicationIcon.h"
-#include "ConsoleLogViews.h"
+#include "Controls.h"
 #include "EventLogWindow.h"
 #include "ShellTest.h"
 #include "frmAbout.h"
@@ -88,7 +88,7 @@ private slots:
     void iconNameFollowsTheCaption()
     {
         MDIMain& main = WindowRegistry::get<MDIMain>();
-        main.mnuModesItems[1]->trigger();
+        control<QAction>(main, "mnuModesItems", 1)->trigger();
         QCOMPARE(main.windowIconText(), QStringLiteral("Parlora v1.0 - Random Text Mode"));
     }
 
@@ -98,7 +98,7 @@ private:
         QWidget* window = nullptr;
         if (name == QLatin1String("frmSplash")) {
             frmSplash& splash = WindowRegistry::get<frmSplash>();
-            splash.Timer1->stop();
+            control<QTimer>(splash, "Timer1")->stop();
             window = &splash;
         } else if (name == QLatin1String("MDIMain")) {
             window = &WindowRegistry::get<MDIMain>();
@@ -109,8 +109,8 @@ private:
         } else {
             MDIMain& main = WindowRegistry::get<MDIMain>();
             main.show();
-            main.LogViews->mnuEventLog_Click();
-            window = main.LogViews->LogWindow;
+            control<QAction>(main, "mnuEventLog")->trigger();
+            window = control<EventLogWindow>(main, "EventLogWindow");
         }
         window->show();
         return *window;

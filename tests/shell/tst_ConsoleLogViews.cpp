@@ -1,4 +1,5 @@
 #include "ConsoleLogViews.h"
+#include "Controls.h"
 #include "EventLogWindow.h"
 #include "FailureNotice.h"
 #include "ShellTest.h"
@@ -42,8 +43,9 @@ private slots:
     void logWindowLetsTheUserReadBack();
 
 private:
-    FailureNotice& notice() const { return *m_main->LogViews->Notice; }
-    EventLogWindow& logWindow() const { return *m_main->LogViews->LogWindow; }
+    FailureNotice& notice() const { return *control<FailureNotice>(*m_main, "FailureNotice"); }
+    EventLogWindow& logWindow() const { return *control<EventLogWindow>(*m_main, "EventLogWindow"); }
+    QPlainTextEdit* logText() const { return control<QPlainTextEdit>(logWindow(), "LogText"); }
     frmConsole& console() const { return WindowRegistry::get<frmConsole>(); }
     void failRecording();
 
@@ -60,17 +62,17 @@ void TestConsoleLogViews::init()
 // File > "Save to *.wav" into a folder that is not there.
 void TestConsoleLogViews::failRecording()
 {
-    WindowRegistry::get<frmEditor>().SayText->setPlainText(QStringLiteral("Hello there."));
+    control<QPlainTextEdit>(WindowRegistry::get<frmEditor>(), "SayText")->setPlainText(QStringLiteral("Hello there."));
     const QString folder = m_doubles->folder.applicationFolder();
     m_doubles->dialogs.answerFile(folder + QStringLiteral("/missing/speech.wav"));
-    m_main->mnuFileItems[4]->trigger();
+    control<QAction>(*m_main, "mnuFileItems", 4)->trigger();
 }
 
 void TestConsoleLogViews::failedRecordingShowsANoticeThatGoesByItself()
 {
     frmEditor& editor = WindowRegistry::get<frmEditor>();
-    editor.SayText->setFocus();
-    QTRY_VERIFY(editor.SayText->hasFocus());
+    control<QPlainTextEdit>(editor, "SayText")->setFocus();
+    QTRY_VERIFY(control<QPlainTextEdit>(editor, "SayText")->hasFocus());
     const QRect editorPlace = editor.geometry();
     const QRect consolePlace = m_main->consoleFrame().geometry();
     const QString caption = m_main->windowTitle();
@@ -84,17 +86,17 @@ void TestConsoleLogViews::failedRecordingShowsANoticeThatGoesByItself()
     QCOMPARE(notice().accessibleName(), log.constLast());
     // Over the child area and above the pages: what the user sees at its middle is the notice.
     const QRect place = notice().geometry();
-    QVERIFY(m_main->mdiArea->rect().contains(place));
-    QCOMPARE(m_main->mdiArea->childAt(place.center()), static_cast<QWidget*>(&notice()));
+    QVERIFY(control<QMdiArea>(*m_main, "mdiArea")->rect().contains(place));
+    QCOMPARE(control<QMdiArea>(*m_main, "mdiArea")->childAt(place.center()), static_cast<QWidget*>(&notice()));
     QVERIFY(notice().visibleRegion().contains(notice().rect().center()));
     // Nothing else changed: the focus, the windows' places, the caption.
-    QVERIFY(editor.SayText->hasFocus());
+    QVERIFY(control<QPlainTextEdit>(editor, "SayText")->hasFocus());
     QCOMPARE(editor.geometry(), editorPlace);
     QCOMPARE(m_main->consoleFrame().geometry(), consolePlace);
     QCOMPARE(m_main->windowTitle(), caption);
 
     QTRY_VERIFY_WITH_TIMEOUT(!notice().isVisible(), FailureNotice::shownMilliseconds + 5000);
-    QVERIFY(editor.SayText->hasFocus());
+    QVERIFY(control<QPlainTextEdit>(editor, "SayText")->hasFocus());
 }
 
 // Pasted text with an address in angle brackets is still spoken; the user is told why its tags
@@ -107,7 +109,7 @@ void TestConsoleLogViews::unreadableMarkupShowsANotice()
     QTRY_VERIFY_WITH_TIMEOUT(notice().isVisible(), 30000);
     QVERIFY(notice().text().startsWith(QStringLiteral("Markup read as text: ")));
     QCOMPARE(notice().text(), logLines(console().logText()).filter(QStringLiteral("Markup read")).constLast());
-    m_main->Speech->mnuSpeechItems[SpeechMenu::Stop]->trigger();
+    control<QAction>(*m_main, "mnuSpeechItems", SpeechMenu::Stop)->trigger();
 }
 
 void TestConsoleLogViews::onlyFailureLinesShowANotice_data()
@@ -148,11 +150,12 @@ void TestConsoleLogViews::noticeKeepsClearOfTheConsole()
     QRect place = notice().geometry();
     QVERIFY2(place.right() < consoleLeft, "left of the console's strip");
     QVERIFY(place.height() > notice().fontMetrics().height() * 2); // wrapped, not cut
-    QVERIFY(place.bottom() < m_main->mdiArea->height() && place.bottom() > m_main->mdiArea->height() - 40);
+    QVERIFY(place.bottom() < control<QMdiArea>(*m_main, "mdiArea")->height()
+        && place.bottom() > control<QMdiArea>(*m_main, "mdiArea")->height() - 40);
 
     ShellTest::setOuterSize(*m_main, 12000, 10000);
-    QTRY_VERIFY(notice().geometry().bottom() > m_main->mdiArea->height() - 40
-        && notice().geometry().bottom() < m_main->mdiArea->height());
+    QTRY_VERIFY(notice().geometry().bottom() > control<QMdiArea>(*m_main, "mdiArea")->height() - 40
+        && notice().geometry().bottom() < control<QMdiArea>(*m_main, "mdiArea")->height());
     QVERIFY(notice().geometry().right() < m_main->consoleFrame().geometry().left());
 }
 
@@ -161,8 +164,8 @@ void TestConsoleLogViews::noticeKeepsClearOfTheConsole()
 void TestConsoleLogViews::logWindowShowsTheWholeLogAndFollowsIt()
 {
     failRecording();
-    const QList<QAction*> items = m_main->Speech->mnuSpeech->actions();
-    QCOMPARE(items.constLast(), m_main->LogViews->mnuEventLog);
+    const QList<QAction*> items = control<QMenu>(*m_main, "mnuSpeech")->actions();
+    QCOMPARE(items.constLast(), control<QAction>(*m_main, "mnuEventLog"));
     items.constLast()->trigger();
     EventLogWindow& window = logWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -170,27 +173,27 @@ void TestConsoleLogViews::logWindowShowsTheWholeLogAndFollowsIt()
     QCOMPARE(window.windowTitle(), QStringLiteral("Parlora v1.0 - Event Log"));
     QCOMPARE(window.windowIconText(), window.windowTitle());
     QVERIFY(!window.windowIcon().isNull());
-    QCOMPARE(logLines(window.LogText->toPlainText()), logLines(console().logText()));
-    QVERIFY(window.LogText->toPlainText().contains(QStringLiteral("Save to Wave file Error: ")));
+    QCOMPARE(logLines(logText()->toPlainText()), logLines(console().logText()));
+    QVERIFY(logText()->toPlainText().contains(QStringLiteral("Save to Wave file Error: ")));
 
     for (int i = 0; i < 200; ++i)
         console().AppendLogText(QStringLiteral("Skip"), QString());
     const QString why = QStringLiteral("the number is not one the voice can skip ").repeated(6);
     console().AppendLogText(QStringLiteral("Skip Error: "), why);
-    QTRY_COMPARE(logLines(window.LogText->toPlainText()), logLines(console().logText()));
-    const QScrollBar* bar = window.LogText->verticalScrollBar();
+    QTRY_COMPARE(logLines(logText()->toPlainText()), logLines(console().logText()));
+    const QScrollBar* bar = logText()->verticalScrollBar();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
     // The new line is seen from its first character on.
-    const QRect start = window.LogText->cursorRect(QTextCursor(window.LogText->document()->lastBlock()));
-    QVERIFY(window.LogText->viewport()->rect().contains(start.center()));
+    const QRect start = logText()->cursorRect(QTextCursor(logText()->document()->lastBlock()));
+    QVERIFY(logText()->viewport()->rect().contains(start.center()));
     QVERIFY(notice().isVisible());
 
     // Opened again after closing, it shows the log as it now stands.
     window.close();
     console().AppendLogText(QStringLiteral("Stop"), QString());
-    m_main->LogViews->mnuEventLog->trigger();
-    QCOMPARE(logLines(window.LogText->toPlainText()).constLast(), QStringLiteral("Stop"));
+    control<QAction>(*m_main, "mnuEventLog")->trigger();
+    QCOMPARE(logLines(logText()->toPlainText()).constLast(), QStringLiteral("Stop"));
 }
 
 // Scrolled back to read, the window stays where the user is while new lines come.
@@ -198,14 +201,14 @@ void TestConsoleLogViews::logWindowLetsTheUserReadBack()
 {
     for (int i = 0; i < 300; ++i)
         console().AppendLogText(QStringLiteral("Pause"), QString());
-    m_main->LogViews->mnuEventLog->trigger();
+    control<QAction>(*m_main, "mnuEventLog")->trigger();
     EventLogWindow& window = logWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QScrollBar* bar = window.LogText->verticalScrollBar();
+    QScrollBar* bar = logText()->verticalScrollBar();
     QCOMPARE(bar->value(), bar->maximum());
     bar->setValue(10);
     console().AppendLogText(QStringLiteral("Resume"), QString());
-    QTRY_COMPARE(logLines(window.LogText->toPlainText()).constLast(), QStringLiteral("Resume"));
+    QTRY_COMPARE(logLines(logText()->toPlainText()).constLast(), QStringLiteral("Resume"));
     QCOMPARE(bar->value(), 10);
 }
 

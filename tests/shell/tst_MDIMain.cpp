@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "ShellTest.h"
 #include "SpVoice.h"
@@ -161,7 +162,7 @@ void TestMDIMain::toolbarButton()
     QFETCH(QString, key);
     QFETCH(QString, toolTip);
 
-    const QList<QAction*> buttons = main->ToolbarA->actions();
+    const QList<QAction*> buttons = control<QToolBar>(*main, "ToolbarA")->actions();
     QCOMPARE(buttons.size(), 20);
     QAction* button = buttons[position - 1];
     QCOMPARE(button->objectName(), QString("Buttons(%1)").arg(position));
@@ -176,10 +177,10 @@ void TestMDIMain::toolbarButton()
 // Each icon must be a visible 16 x 16 picture of its own, drawn over a transparent ground.
 void TestMDIMain::toolbarIcons()
 {
-    QCOMPARE(main->ToolbarA->iconSize(), QSize(16, 16));
-    QCOMPARE(main->ToolBarIcons.count(), 16);
+    QCOMPARE(control<QToolBar>(*main, "ToolbarA")->iconSize(), QSize(16, 16));
+    QCOMPARE(main->toolbarPictures().count(), 16);
     QSet<QByteArray> distinct;
-    for (QAction* button : main->ToolbarA->actions()) {
+    for (QAction* button : control<QToolBar>(*main, "ToolbarA")->actions()) {
         if (button->isSeparator())
             continue;
         const QImage image = button->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -241,7 +242,7 @@ void TestMDIMain::loadBuildsTheChildArea()
 void TestMDIMain::editorPage()
 {
     frmEditor& editor = WindowRegistry::get<frmEditor>();
-    QPlainTextEdit* box = editor.SayText;
+    QPlainTextEdit* box = control<QPlainTextEdit>(editor, "SayText");
     QCOMPARE(box->objectName(), QString("SayText"));
     QCOMPARE(box->palette().color(QPalette::Base), QColor(0, 0, 0));
     QCOMPARE(box->palette().color(QPalette::Text), QColor(0, 255, 0));
@@ -327,18 +328,20 @@ void TestMDIMain::mode()
 
     const auto check = [this](int mode, const QString& title, const QString& shown, bool editing) {
         QCOMPARE(main->windowTitle(), title);
-        QCOMPARE(main->ToolbarA->isVisible(), editing);
+        QCOMPARE(control<QToolBar>(*main, "ToolbarA")->isVisible(), editing);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(main->mnuModesItems[i]->isChecked(), i == mode);
+            QCOMPARE(control<QAction>(*main, "mnuModesItems", i)->isChecked(), i == mode);
         for (int i : { 0, 1, 2, 3, 4, 6 })
-            QCOMPARE(main->mnuFileItems[i]->isEnabled(), editing);
+            QCOMPARE(control<QAction>(*main, "mnuFileItems", i)->isEnabled(), editing);
         for (int i : { 0, 2, 3, 4, 5 })
-            QCOMPARE(main->mnuEditItems[i]->isEnabled(), editing);
-        for (QAction* always : { main->mnuFileItems[8], main->mnuModesItems[0], main->mnuModesItems[1],
-                 main->mnuModesItems[2], main->mnuSettingsItem[0], main->mnuSettingsItem[1], main->mnuAutoSpeech,
-                 main->mnuHelpItems[0], main->mnuHelpItems[1] })
+            QCOMPARE(control<QAction>(*main, "mnuEditItems", i)->isEnabled(), editing);
+        for (QAction* always : { control<QAction>(*main, "mnuFileItems", 8),
+                 control<QAction>(*main, "mnuModesItems", 0), control<QAction>(*main, "mnuModesItems", 1),
+                 control<QAction>(*main, "mnuModesItems", 2), control<QAction>(*main, "mnuSettingsItem", 0),
+                 control<QAction>(*main, "mnuSettingsItem", 1), control<QAction>(*main, "mnuAutoSpeech"),
+                 control<QAction>(*main, "mnuHelpItems", 0), control<QAction>(*main, "mnuHelpItems", 1) })
             QVERIFY2(always->isEnabled(), qPrintable(always->objectName()));
-        QVERIFY(main->mnuFile->isEnabled() && main->mnuEditItem->isEnabled());
+        QVERIFY(control<QMenu>(*main, "mnuFile")->isEnabled() && control<QMenu>(*main, "mnuEditItem")->isEnabled());
         const QList<QMdiSubWindow*> frames = childFrames(*main);
         for (QMdiSubWindow* frame : frames.mid(1))
             QCOMPARE(frame->isVisible(), frame->objectName() == shown);
@@ -348,11 +351,11 @@ void TestMDIMain::mode()
         QCOMPARE(visible->size(), WindowRegistry::get<frmEditor>().size());
     };
 
-    main->mnuModesItems[index]->trigger();
+    control<QAction>(*main, "mnuModesItems", index)->trigger();
     check(index, caption, page, editorMode);
     if (QTest::currentTestFailed())
         return;
-    main->mnuModesItems[0]->trigger();
+    control<QAction>(*main, "mnuModesItems", 0)->trigger();
     check(0, "Parlora v1.0 - Text Editor Mode", "frmEditor", true);
 }
 
@@ -374,7 +377,7 @@ void TestMDIMain::consoleStrip()
     QMdiSubWindow& console = main->consoleFrame();
     // Dragged down out of its strip first: the layout pass puts it back whole.
     console.move(console.x() - 30, 120);
-    main->mnuModesItems[index]->trigger();
+    control<QAction>(*main, "mnuModesItems", index)->trigger();
     setOuterSize(*main, outer.width(), outer.height());
     QCOMPARE(console.geometry(), expectedConsole(*main));
     QCOMPARE(console.width(), Twips::toPixelsX(2100));
@@ -390,14 +393,14 @@ void TestMDIMain::quickTextKeepsEditorSize()
     setOuterSize(*main, 11000, 9000);
     const QSize before = editor.size();
 
-    main->mnuModesItems[1]->trigger();
+    control<QAction>(*main, "mnuModesItems", 1)->trigger();
     QCOMPARE(quickText.size(), before);
     setOuterSize(*main, 14000, 10500);
     QCOMPARE(quickText.size(), before);
     QCOMPARE(editor.size(), before);
     QCOMPARE(main->consoleFrame().geometry(), expectedConsole(*main));
 
-    main->mnuModesItems[0]->trigger();
+    control<QAction>(*main, "mnuModesItems", 0)->trigger();
     QCOMPARE(editor.geometry(), expectedEditor(*main));
     QVERIFY(editor.size() != before);
 }
@@ -405,34 +408,34 @@ void TestMDIMain::quickTextKeepsEditorSize()
 // Choosing the active mode runs the whole switch again and keeps its check mark.
 void TestMDIMain::activeModeRunsAgain()
 {
-    main->mnuModesItems[1]->trigger();
+    control<QAction>(*main, "mnuModesItems", 1)->trigger();
     frmEditor& editor = WindowRegistry::get<frmEditor>();
     editor.show();
     main->setWindowTitle("changed");
-    main->mnuFileItems[0]->setEnabled(true);
-    main->ToolbarA->show();
+    control<QAction>(*main, "mnuFileItems", 0)->setEnabled(true);
+    control<QToolBar>(*main, "ToolbarA")->show();
     const int calls = main->saveSettingsCalls();
 
-    main->mnuModesItems[1]->trigger();
-    QVERIFY(main->mnuModesItems[1]->isChecked());
+    control<QAction>(*main, "mnuModesItems", 1)->trigger();
+    QVERIFY(control<QAction>(*main, "mnuModesItems", 1)->isChecked());
     QCOMPARE(main->windowTitle(), QString("Parlora v1.0 - Random Text Mode"));
     QVERIFY(editor.isHidden());
-    QVERIFY(!main->mnuFileItems[0]->isEnabled());
-    QVERIFY(main->ToolbarA->isHidden());
+    QVERIFY(!control<QAction>(*main, "mnuFileItems", 0)->isEnabled());
+    QVERIFY(control<QToolBar>(*main, "ToolbarA")->isHidden());
     QCOMPARE(main->saveSettingsCalls(), calls + 1);
 
-    main->mnuModesItems[0]->trigger();
-    main->mnuModesItems[0]->trigger();
-    QVERIFY(main->mnuModesItems[0]->isChecked());
+    control<QAction>(*main, "mnuModesItems", 0)->trigger();
+    control<QAction>(*main, "mnuModesItems", 0)->trigger();
+    QVERIFY(control<QAction>(*main, "mnuModesItems", 0)->isChecked());
     QVERIFY(editor.isVisible());
 }
 
 void TestMDIMain::automaticSpeechFlipsItsMark()
 {
-    main->mnuAutoSpeech->trigger();
-    QVERIFY(!main->mnuAutoSpeech->isChecked());
-    main->mnuAutoSpeech->trigger();
-    QVERIFY(main->mnuAutoSpeech->isChecked());
+    control<QAction>(*main, "mnuAutoSpeech")->trigger();
+    QVERIFY(!control<QAction>(*main, "mnuAutoSpeech")->isChecked());
+    control<QAction>(*main, "mnuAutoSpeech")->trigger();
+    QVERIFY(control<QAction>(*main, "mnuAutoSpeech")->isChecked());
 }
 
 void TestMDIMain::closingClosesTheChildWindows()

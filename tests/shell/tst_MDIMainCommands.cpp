@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "EditorDocument.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
@@ -107,16 +108,16 @@ void TestMDIMainCommands::cleanup()
 
 void TestMDIMainCommands::setText(const QString& text, int selectionStart, int selectionEnd)
 {
-    editor->SayText->setPlainText(text);
-    QTextCursor cursor(editor->SayText->document());
+    control<QPlainTextEdit>(*editor, "SayText")->setPlainText(text);
+    QTextCursor cursor(control<QPlainTextEdit>(*editor, "SayText")->document());
     cursor.setPosition(selectionStart);
     cursor.setPosition(selectionEnd, QTextCursor::KeepAnchor);
-    editor->SayText->setTextCursor(cursor);
+    control<QPlainTextEdit>(*editor, "SayText")->setTextCursor(cursor);
 }
 
 QAction* TestMDIMainCommands::button(const QString& key) const
 {
-    for (QAction* action : main->ToolbarA->actions()) {
+    for (QAction* action : control<QToolBar>(*main, "ToolbarA")->actions()) {
         if (action->data().toString() == key)
             return action;
     }
@@ -129,12 +130,13 @@ void TestMDIMainCommands::runCommand(const QString& name, Way way, QKeySequence 
 {
     const QStringList items { "Undo", "", "Cut", "Copy", "Paste", "Delete" };
     if (keys.isEmpty())
-        keys = main->mnuEditItems[items.indexOf(name)]->shortcut();
-    QWidget* focus = way == Way::OtherBoxKeys ? static_cast<QWidget*>(WindowRegistry::get<frmConsole>().MainTxtBox)
-                                              : editor->SayText;
+        keys = control<QAction>(*main, "mnuEditItems", items.indexOf(name))->shortcut();
+    QWidget* focus = way == Way::OtherBoxKeys
+        ? static_cast<QWidget*>(control<QPlainTextEdit>(WindowRegistry::get<frmConsole>(), "MainTxtBox"))
+        : control<QPlainTextEdit>(*editor, "SayText");
     switch (way) {
     case Way::Menu:
-        main->mnuEditItems[items.indexOf(name)]->trigger();
+        control<QAction>(*main, "mnuEditItems", items.indexOf(name))->trigger();
         break;
     case Way::Toolbar:
         button(name)->trigger();
@@ -200,7 +202,7 @@ void TestMDIMainCommands::clipboardCommands()
         board->setImage(picture);
     }
     setText("Hello world", selectionStart, selectionEnd);
-    QPlainTextEdit* otherBox = WindowRegistry::get<frmConsole>().MainTxtBox;
+    QPlainTextEdit* otherBox = control<QPlainTextEdit>(WindowRegistry::get<frmConsole>(), "MainTxtBox");
     otherBox->setPlainText("console box");
     otherBox->selectAll();
     EditorDocument& document = editorDocument();
@@ -209,7 +211,7 @@ void TestMDIMainCommands::clipboardCommands()
 
     runCommand(command, way);
 
-    QCOMPARE(editor->SayText->toPlainText(), text);
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), text);
     QCOMPARE(board->text(), clipboard);
     if (clip == Clip::Picture)
         QVERIFY(board->mimeData()->hasImage());
@@ -217,7 +219,8 @@ void TestMDIMainCommands::clipboardCommands()
     QCOMPARE(document.UndoStrings.at(5), recorded ? text : QString());
     QCOMPARE(document.TextModified, recorded);
     if (recorded)
-        QVERIFY(main->mnuFileItems[2]->isEnabled() && main->mnuFileItems[3]->isEnabled());
+        QVERIFY(control<QAction>(*main, "mnuFileItems", 2)->isEnabled()
+            && control<QAction>(*main, "mnuFileItems", 3)->isEnabled());
     // The box that had the focus kept its text: the key was meant for the editor.
     QCOMPARE(otherBox->toPlainText(), QString("console box"));
 }
@@ -225,11 +228,11 @@ void TestMDIMainCommands::clipboardCommands()
 void TestMDIMainCommands::copiesLineBreaksPlain()
 {
     setText("one\ntwo\nthree", 0, 7);
-    main->mnuEditItems[3]->trigger();
+    control<QAction>(*main, "mnuEditItems", 3)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("one\ntwo"));
     setText("a\nb", 1, 1);
-    main->mnuEditItems[4]->trigger();
-    QCOMPARE(editor->SayText->toPlainText(), QString("aone\ntwo\nb"));
+    control<QAction>(*main, "mnuEditItems", 4)->trigger();
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("aone\ntwo\nb"));
 }
 
 void TestMDIMainCommands::undoAndRedo_data()
@@ -279,7 +282,7 @@ void TestMDIMainCommands::undoAndRedo()
         runCommand(command, way, keys);
 
     QCOMPARE(document.UndoIndex, after);
-    QCOMPARE(editor->SayText->toPlainText(), text);
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), text);
     QCOMPARE(document.TextModified, modified);
 }
 
@@ -324,8 +327,8 @@ void TestMDIMainCommands::dateAndTimeOnlySpeak()
     } else {
         QVERIFY(before.contains(QString::number(QDate::currentDate().year())));
     }
-    QCOMPARE(editor->SayText->toPlainText(), QString("keep me"));
-    QCOMPARE(editor->SayText->textCursor().selectedText(), QString("ep"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("keep me"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->textCursor().selectedText(), QString("ep"));
     QCOMPARE(document.UndoIndex, 1);
     QCOMPARE(document.UndoStrings.at(1), QString("slot"));
     QVERIFY(document.UndoStrings.isEmpty(2));
@@ -366,13 +369,13 @@ void TestMDIMainCommands::toolbarSaveFollowsTheSaveItem()
     EditorDocument& document = editorDocument();
     document.EditorFileName = path;
     setText("saved text", 0, 0);
-    main->mnuFileItems[2]->setEnabled(true);
+    control<QAction>(*main, "mnuFileItems", 2)->setEnabled(true);
     button("Save")->trigger();
     QCOMPARE(fileBytes(path), QByteArray("saved text\r\n"));
     QVERIFY(m_doubles->dialogs.fileRequests().empty());
 
     // With "&Save" disabled the button asks for a name, as Save As does.
-    main->mnuFileItems[2]->setEnabled(false);
+    control<QAction>(*main, "mnuFileItems", 2)->setEnabled(false);
     const QString other = m_doubles->folder.filePath("other.txt");
     m_doubles->dialogs.answerFile(other);
     button("Save")->trigger();
@@ -389,34 +392,34 @@ void TestMDIMainCommands::fileItemsRunTheEditorOperations()
     QVERIFY(writeFile(path, "from a file"));
 
     m_doubles->dialogs.answerFile(path);
-    main->mnuFileItems[1]->trigger();
-    QCOMPARE(editor->SayText->toPlainText(), QString("from a file"));
+    control<QAction>(*main, "mnuFileItems", 1)->trigger();
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("from a file"));
     QCOMPARE(editorDocument().EditorFileName, path);
 
     const QString copy = m_doubles->folder.filePath("copy.txt");
     m_doubles->dialogs.answerFile(copy);
-    main->mnuFileItems[3]->trigger();
+    control<QAction>(*main, "mnuFileItems", 3)->trigger();
     QCOMPARE(fileBytes(copy), QByteArray("from a file\r\n"));
 
     setText("changed", 0, 0);
-    main->mnuFileItems[2]->setEnabled(true);
-    main->mnuFileItems[2]->trigger();
+    control<QAction>(*main, "mnuFileItems", 2)->setEnabled(true);
+    control<QAction>(*main, "mnuFileItems", 2)->trigger();
     QCOMPARE(fileBytes(copy), QByteArray("changed\r\n"));
 
-    main->mnuFileItems[6]->trigger();
+    control<QAction>(*main, "mnuFileItems", 6)->trigger();
     QCOMPARE(printer.pages().size(), std::size_t(1));
     button("Print")->trigger();
     QCOMPARE(printer.pages().size(), std::size_t(2));
 
-    main->mnuFileItems[0]->trigger();
-    QVERIFY(editor->SayText->toPlainText().isEmpty());
+    control<QAction>(*main, "mnuFileItems", 0)->trigger();
+    QVERIFY(control<QPlainTextEdit>(*editor, "SayText")->toPlainText().isEmpty());
     setText("again", 0, 0);
     button("New")->trigger();
-    QVERIFY(editor->SayText->toPlainText().isEmpty());
+    QVERIFY(control<QPlainTextEdit>(*editor, "SayText")->toPlainText().isEmpty());
 
     m_doubles->dialogs.answerFile(path);
     button("Open")->trigger();
-    QCOMPARE(editor->SayText->toPlainText(), QString("from a file"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("from a file"));
     QCOMPARE(m_doubles->dialogs.pending(), 0);
 }
 
@@ -436,7 +439,7 @@ void TestMDIMainCommands::recordingGoesToTheConsole()
     m_doubles->dialogs.answerFile(path);
     setText("Recorded words", 0, 3);
     if (way == "menu")
-        main->mnuFileItems[4]->trigger();
+        control<QAction>(*main, "mnuFileItems", 4)->trigger();
     else if (way == "toolbar")
         button("Record")->trigger();
     else
@@ -462,7 +465,7 @@ void TestMDIMainCommands::toolbarSwallowsFailures()
     // Done before the failure stays done.
     QVERIFY(!button("Pause")->isChecked());
     main->ToolbarA_ButtonClick("No such key");
-    QCOMPARE(editor->SayText->toPlainText(), QString("still here"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("still here"));
     QVERIFY(m_doubles->messages.messages().empty());
 }
 
@@ -470,8 +473,8 @@ void TestMDIMainCommands::toolbarSwallowsFailures()
 void TestMDIMainCommands::keysReachTheBoxInOtherModes()
 {
     setText("editor text", 0, 6);
-    main->mnuModesItems[1]->trigger();
-    QPlainTextEdit* box = WindowRegistry::get<frmConsole>().MainTxtBox;
+    control<QAction>(*main, "mnuModesItems", 1)->trigger();
+    QPlainTextEdit* box = control<QPlainTextEdit>(WindowRegistry::get<frmConsole>(), "MainTxtBox");
     box->setPlainText("console words");
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
@@ -480,17 +483,17 @@ void TestMDIMainCommands::keysReachTheBoxInOtherModes()
     QCOMPARE(QGuiApplication::clipboard()->text(), QString("console words"));
     QTest::keyClick(box, Qt::Key_Delete);
     QVERIFY(box->toPlainText().isEmpty());
-    QCOMPARE(editor->SayText->toPlainText(), QString("editor text"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString("editor text"));
 
     // Back in the editor mode the same keys act on the editor's selection from this box.
-    main->mnuModesItems[0]->trigger();
+    control<QAction>(*main, "mnuModesItems", 0)->trigger();
     box->setPlainText("console words");
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
     QCOMPARE(box->toPlainText(), QString("console words"));
-    QCOMPARE(editor->SayText->toPlainText(), QString(" text"));
+    QCOMPARE(control<QPlainTextEdit>(*editor, "SayText")->toPlainText(), QString(" text"));
 }
 
 void TestMDIMainCommands::leavingWithUnsavedWork_data()
@@ -519,8 +522,8 @@ void TestMDIMainCommands::leavingWithUnsavedWork()
     int ended = 0;
     main->EndProgram = [&ended] { ++ended; };
     if (answer != 0) {
-        editor->SayText->setFocus();
-        QTest::keyClicks(editor->SayText, "unsaved");
+        control<QPlainTextEdit>(*editor, "SayText")->setFocus();
+        QTest::keyClicks(control<QPlainTextEdit>(*editor, "SayText"), "unsaved");
         QVERIFY(editorDocument().TextModified);
         m_doubles->messages.answer(answer);
     }
@@ -531,7 +534,7 @@ void TestMDIMainCommands::leavingWithUnsavedWork()
         saveTo.isEmpty() ? m_doubles->dialogs.cancelFile() : m_doubles->dialogs.answerFile(target);
 
     if (exit)
-        main->mnuFileItems[8]->trigger();
+        control<QAction>(*main, "mnuFileItems", 8)->trigger();
     else
         QCOMPARE(main->close(), left);
 
@@ -566,7 +569,7 @@ void TestMDIMainCommands::exitWritesSettingsFrameCloseDoesNot()
     QVERIFY(QTest::qWaitForWindowExposed(main));
     QFile::remove(settings);
     QVERIFY(!QFile::exists(settings));
-    main->mnuFileItems[8]->trigger();
+    control<QAction>(*main, "mnuFileItems", 8)->trigger();
     QCOMPARE(ended, 1);
     const QByteArray line = fileBytes(settings);
     QVERIFY2(line.endsWith(",300,150,65280,0,#TRUE#\r\n"), line.constData());

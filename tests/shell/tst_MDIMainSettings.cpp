@@ -1,4 +1,5 @@
 #include "ColorValue.h"
+#include "Controls.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "ServerFrame.h"
@@ -130,8 +131,9 @@ void TestMDIMainSettings::checkColours(int text, int back, int quickText, int qu
         QCOMPARE(box.palette().color(QPalette::Text), ColorValue::toQColor(foreground));
         QCOMPARE(box.palette().color(QPalette::Base), ColorValue::toQColor(background));
     };
-    check(*WindowRegistry::get<frmEditor>().SayText, text, back);
-    for (const QWidget* box : WindowRegistry::get<frmRandomText>().Text1) {
+    check(*control<QPlainTextEdit>(WindowRegistry::get<frmEditor>(), "SayText"), text, back);
+    for (const QWidget* box :
+        indexedControls<QPlainTextEdit>(WindowRegistry::get<frmRandomText>(), "Text1", frmRandomText::rowCount)) {
         check(*box, quickText, quickBack);
         if (QTest::currentTestFailed())
             return;
@@ -141,7 +143,8 @@ void TestMDIMainSettings::checkColours(int text, int back, int quickText, int qu
 std::pair<int, int> TestMDIMainSettings::ownQuickTextColours()
 {
     const frmRandomText probe;
-    return { TextBoxColors::foreColor(*probe.Text1[0]), TextBoxColors::backColor(*probe.Text1[0]) };
+    return { TextBoxColors::foreColor(*control<QPlainTextEdit>(probe, "Text1", 0)),
+        TextBoxColors::backColor(*control<QPlainTextEdit>(probe, "Text1", 0)) };
 }
 
 void TestMDIMainSettings::firstStartWithoutFile()
@@ -151,7 +154,7 @@ void TestMDIMainSettings::firstStartWithoutFile()
     QCOMPARE(outerFrame(main).topLeft(), availableArea().topLeft());
     QVERIFY2(serverAgrees(main), qPrintable(describe(main)));
     QVERIFY(main.SettingsLoaded);
-    QVERIFY(main.mnuAutoSpeech->isChecked());
+    QVERIFY(control<QAction>(main, "mnuAutoSpeech")->isChecked());
     QCOMPARE(outerSize(main), pixels({ 9735, 8600 }));
     QCOMPARE(fileBytes(settingsPath()), lineOf(main, designText, designBack, true));
     QCOMPARE(main.settingsPath(), settingsPath());
@@ -223,7 +226,7 @@ void TestMDIMainSettings::loadsEveryField()
     MDIMain& main = shownMain();
     QCOMPARE(outerSize(main), pixels({ 10500, 9000 }));
     QCOMPARE(outerFrame(main).topLeft(), QPoint(Twips::toPixelsX(150), Twips::toPixelsY(300)));
-    QVERIFY(!main.mnuAutoSpeech->isChecked());
+    QVERIFY(!control<QAction>(main, "mnuAutoSpeech")->isChecked());
     checkColours(255, 16711680);
     // Showing the window ran a layout pass, which wrote back what was read.
     QCOMPARE(fileBytes(settingsPath()), line);
@@ -266,7 +269,7 @@ void TestMDIMainSettings::faultyFileTakesTheRepairPath()
     MDIMain& main = shownMain();
     QCOMPARE(outerFrame(main).topLeft(), availableArea().topLeft());
     QCOMPARE(outerSize(main), pixels(size));
-    QVERIFY(main.mnuAutoSpeech->isChecked());
+    QVERIFY(control<QAction>(main, "mnuAutoSpeech")->isChecked());
     if (coloured)
         checkColours(255, 16711680);
     else
@@ -285,9 +288,9 @@ void TestMDIMainSettings::systemColoursStayNegative()
     QVERIFY(line.contains("-2147483640,-2147483643"));
     QVERIFY(writeFile(settingsPath(), line));
     MDIMain& main = shownMain();
-    QVERIFY(main.mnuAutoSpeech->isChecked());
+    QVERIFY(control<QAction>(main, "mnuAutoSpeech")->isChecked());
     checkColours(windowText, window);
-    QCOMPARE(WindowRegistry::get<frmEditor>().SayText->palette().color(QPalette::Base),
+    QCOMPARE(control<QPlainTextEdit>(WindowRegistry::get<frmEditor>(), "SayText")->palette().color(QPalette::Base),
         ColorValue::toQColor(GetSysColor(COLOR_WINDOW)));
     QCOMPARE(fileBytes(settingsPath()), QByteArray("10500,9000,150,300,-2147483640,-2147483643,#TRUE#\r\n"));
 }
@@ -330,7 +333,7 @@ void TestMDIMainSettings::colourCommands()
     MDIMain& main = shownMain();
     const int chosen = 30 << 16 | 20 << 8 | 10;
     m_doubles->dialogs.answerColor(QColor(10, 20, 30));
-    main.mnuSettingsItem[index]->trigger();
+    control<QAction>(main, "mnuSettingsItem", index)->trigger();
     const int text = index == 1 ? chosen : designText;
     const int back = index == 0 ? chosen : designBack;
     checkColours(text, back, index == 1 ? chosen : quickText, index == 0 ? chosen : quickBack);
@@ -338,7 +341,7 @@ void TestMDIMainSettings::colourCommands()
 
     // The dialog starts from the colour chosen last, by either command.
     m_doubles->dialogs.answerColor(QColor(1, 2, 3));
-    main.mnuSettingsItem[1 - index]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 1 - index)->trigger();
     QCOMPARE(m_doubles->dialogs.colorRequests().size(), std::size_t(2));
     QCOMPARE(m_doubles->dialogs.colorRequests()[1].initial, QColor(10, 20, 30));
     QCOMPARE(m_doubles->dialogs.colorRequests()[1].flags, 0);
@@ -354,14 +357,14 @@ void TestMDIMainSettings::cancelledColourChangesNothing()
     const QByteArray marker("untouched");
     QVERIFY(writeFile(settingsPath(), marker));
     m_doubles->dialogs.cancelColor();
-    main.mnuSettingsItem[0]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 0)->trigger();
     checkColours(designText, designBack, quickText, quickBack);
     QCOMPARE(fileBytes(settingsPath()), marker);
 
     m_doubles->dialogs.answerColor(QColor(200, 0, 0));
-    main.mnuSettingsItem[1]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 1)->trigger();
     m_doubles->dialogs.cancelColor();
-    main.mnuSettingsItem[0]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 0)->trigger();
     checkColours(200, designBack, 200, quickBack);
     QCOMPARE(m_doubles->dialogs.pending(), 0);
 }
@@ -369,11 +372,11 @@ void TestMDIMainSettings::cancelledColourChangesNothing()
 void TestMDIMainSettings::automaticSpeechFlipsAndStores()
 {
     MDIMain& main = shownMain();
-    main.mnuAutoSpeech->trigger();
-    QVERIFY(!main.mnuAutoSpeech->isChecked());
+    control<QAction>(main, "mnuAutoSpeech")->trigger();
+    QVERIFY(!control<QAction>(main, "mnuAutoSpeech")->isChecked());
     QCOMPARE(fileBytes(settingsPath()), lineOf(main, designText, designBack, false));
     main.mnuAutoSpeech_Click();
-    QVERIFY(main.mnuAutoSpeech->isChecked());
+    QVERIFY(control<QAction>(main, "mnuAutoSpeech")->isChecked());
     QCOMPARE(fileBytes(settingsPath()), lineOf(main, designText, designBack, true));
 }
 
@@ -395,8 +398,8 @@ void TestMDIMainSettings::unwritableFileIsReportedOnce()
     setOuterSize(main, 11000, 9000);
     setOuterSize(main, 12000, 9500);
     m_doubles->dialogs.answerColor(QColor(1, 2, 3));
-    main.mnuSettingsItem[0]->trigger();
-    main.mnuModesItems[1]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 0)->trigger();
+    control<QAction>(main, "mnuModesItems", 1)->trigger();
     QVERIFY(main.saveSettingsCalls() >= calls + 4);
     QCOMPARE(m_doubles->messages.messages().size(), std::size_t(1));
     QCOMPARE(outerSize(main), pixels({ 12000, 9500 }));
@@ -409,10 +412,10 @@ void TestMDIMainSettings::restartRestoresEverything()
     setOuterSize(main, 11250, 9450);
     main.move(Twips::toPixelsX(600), Twips::toPixelsY(450));
     m_doubles->dialogs.answerColor(QColor(1, 2, 3));
-    main.mnuSettingsItem[0]->trigger();
+    control<QAction>(main, "mnuSettingsItem", 0)->trigger();
     m_doubles->dialogs.answerColor(QColor(200, 100, 50));
-    main.mnuSettingsItem[1]->trigger();
-    main.mnuAutoSpeech->trigger();
+    control<QAction>(main, "mnuSettingsItem", 1)->trigger();
+    control<QAction>(main, "mnuAutoSpeech")->trigger();
     const QByteArray stored = fileBytes(settingsPath());
     QCOMPARE(stored, QByteArray("11250,9450,600,450,3302600,197121,#FALSE#\r\n"));
 
@@ -420,7 +423,7 @@ void TestMDIMainSettings::restartRestoresEverything()
     MDIMain& again = shownMain();
     QCOMPARE(outerSize(again), pixels({ 11250, 9450 }));
     QCOMPARE(outerFrame(again).topLeft(), QPoint(Twips::toPixelsX(600), Twips::toPixelsY(450)));
-    QVERIFY(!again.mnuAutoSpeech->isChecked());
+    QVERIFY(!control<QAction>(again, "mnuAutoSpeech")->isChecked());
     checkColours(50 << 16 | 100 << 8 | 200, 3 << 16 | 2 << 8 | 1);
     QCOMPARE(fileBytes(settingsPath()), stored);
 }

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MDIMain.h"
 #include "ShellTest.h"
 #include "frmConsole.h"
@@ -33,16 +34,17 @@ void TestFrmSplash::look()
     const QPoint offset = splash.frameGeometry().center() - splash.screen()->availableGeometry().center();
     QVERIFY2(offset.manhattanLength() <= 2, "centred on the screen");
 
-    QCOMPARE(splash.Label1->text(), QString("Parlora v1.0"));
-    const QFont font = splash.Label1->font();
+    QCOMPARE(control<QLabel>(splash, "Label1")->text(), QString("Parlora v1.0"));
+    const QFont font = control<QLabel>(splash, "Label1")->font();
     QVERIFY(font.bold() && font.italic());
     QCOMPARE(font.pointSizeF(), 9.75);
-    QVERIFY(splash.Label2->text().startsWith("www."));
-    QVERIFY(!splash.Label2->text().contains(' '));
-    QCOMPARE(splash.Image1->pixmap().size(), QSize(248, 179));
-    QVERIFY(splash.Frame1->isAncestorOf(splash.Label1) && splash.Frame1->isAncestorOf(splash.Image1));
-    QVERIFY(splash.Timer1->isActive());
-    QCOMPARE(splash.Timer1->interval(), 3000);
+    QVERIFY(control<QLabel>(splash, "Label2")->text().startsWith("www."));
+    QVERIFY(!control<QLabel>(splash, "Label2")->text().contains(' '));
+    QCOMPARE(control<QLabel>(splash, "Image1")->pixmap().size(), QSize(248, 179));
+    QVERIFY(control<QGroupBox>(splash, "Frame1")->isAncestorOf(control<QLabel>(splash, "Label1"))
+        && control<QGroupBox>(splash, "Frame1")->isAncestorOf(control<QLabel>(splash, "Image1")));
+    QVERIFY(control<QTimer>(splash, "Timer1")->isActive());
+    QCOMPARE(control<QTimer>(splash, "Timer1")->interval(), 3000);
 }
 
 // The caption's text starts a margin after the picture's right edge, and is still seen whole.
@@ -51,15 +53,18 @@ void TestFrmSplash::captionKeepsClearOfThePicture()
     frmSplash& splash = WindowRegistry::get<frmSplash>();
     splash.show();
     QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    QCOMPARE(splash.Label1->geometry(), Twips::toPixels(3840, 1680, 3735, 375));
-    const QRect text = splash.Label1->contentsRect().translated(splash.Label1->pos());
-    const int pictureRight = splash.Image1->geometry().right();
+    QCOMPARE(control<QLabel>(splash, "Label1")->geometry(), Twips::toPixels(3840, 1680, 3735, 375));
+    const QRect text
+        = control<QLabel>(splash, "Label1")->contentsRect().translated(control<QLabel>(splash, "Label1")->pos());
+    const int pictureRight = control<QLabel>(splash, "Image1")->geometry().right();
     QVERIFY2(text.left() >= pictureRight + 6,
         qPrintable(QStringLiteral("text at %1, picture to %2").arg(text.left()).arg(pictureRight)));
-    QVERIFY(splash.Label1->fontMetrics().horizontalAdvance(splash.Label1->text()) <= text.width());
+    QVERIFY(
+        control<QLabel>(splash, "Label1")->fontMetrics().horizontalAdvance(control<QLabel>(splash, "Label1")->text())
+        <= text.width());
 
     // As painted: between the picture's edge and the margin's end the caption puts no ink.
-    const QImage picture = splash.Label1->grab().toImage();
+    const QImage picture = control<QLabel>(splash, "Label1")->grab().toImage();
     const QColor background = picture.pixelColor(0, picture.height() / 2);
     bool inked = false;
     bool inkedAfter = false;

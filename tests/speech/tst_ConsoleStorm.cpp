@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
 #include "frmConsole.h"
@@ -26,9 +27,12 @@ class tst_ConsoleStorm : public QObject {
 
     bool buttonsFollowState() const
     {
-        return c->SpeakBtn->isEnabled() && c->StopBtn->isEnabled() == c->IsSpeaking
-            && c->SkipBtn->isEnabled() == (c->IsSpeaking && !c->IsPaused) && c->PauseBtn->isEnabled() == c->IsSpeaking
-            && c->PauseBtn->text() == (c->IsPaused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+        return control<QPushButton>(*c, "SpeakBtn")->isEnabled()
+            && control<QPushButton>(*c, "StopBtn")->isEnabled() == c->IsSpeaking
+            && control<QPushButton>(*c, "SkipBtn")->isEnabled() == (c->IsSpeaking && !c->IsPaused)
+            && control<QPushButton>(*c, "PauseBtn")->isEnabled() == c->IsSpeaking
+            && control<QPushButton>(*c, "PauseBtn")->text()
+            == (c->IsPaused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
     }
 
     QString shortText()
@@ -54,34 +58,37 @@ class tst_ConsoleStorm : public QObject {
     {
         const QString longText = QStringLiteral("A long sentence keeps the voice busy for a while. ").repeated(6);
         return {
-            [=, this] { c->funcVoiceSpeak(c->chkSpFlagAync->isChecked() ? longText : shortText()); },
+            [=, this] {
+                c->funcVoiceSpeak(control<QCheckBox>(*c, "chkSpFlagAync")->isChecked() ? longText : shortText());
+            },
             [this] { c->funcVoiceSpeak(shortText()); },
             [this] {
-                c->MainTxtBox->setPlainText(shortText());
-                c->SpeakBtn->click();
+                control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(shortText());
+                control<QPushButton>(*c, "SpeakBtn")->click();
             },
-            [this] { c->PauseBtn->click(); },
+            [this] { control<QPushButton>(*c, "PauseBtn")->click(); },
             [this] { c->VoicePause(); },
             [this] { c->VoiceStop(); },
             [this] {
-                c->SkipTxtBox->setText(QString::number(random.bounded(-60, 61)));
+                control<QLineEdit>(*c, "SkipTxtBox")->setText(QString::number(random.bounded(-60, 61)));
                 c->SkipBtn_Click();
             },
             [this] {
-                c->SkipTxtBox->setText(random.bounded(2) ? QStringLiteral("abc") : QStringLiteral("99999999999"));
+                control<QLineEdit>(*c, "SkipTxtBox")
+                    ->setText(random.bounded(2) ? QStringLiteral("abc") : QStringLiteral("99999999999"));
                 c->SkipBtn_Click();
             },
             [this] { c->ResetBtn_Click(); },
-            [this] { toggle(c->chkSpFlagPurgeBeforeSpeak); },
-            [this] { toggle(c->chkSpFlagIsXML); },
-            [this] { toggle(c->chkSpFlagPersistXML); },
-            [this] { toggle(c->chkSpFlagNLPSpeakPunc); },
-            [this] { toggle(c->chkShowEvents); },
-            [this] { pick(c->FormatCB); },
-            [this] { pick(c->AudioOutputCB); },
-            [this] { pick(c->VoiceCB); },
-            [this] { c->RateSldr->setValue(random.bounded(-10, 11)); },
-            [this] { c->VolumeSldr->setValue(random.bounded(0, 101)); },
+            [this] { toggle(control<QCheckBox>(*c, "chkSpFlagPurgeBeforeSpeak")); },
+            [this] { toggle(control<QCheckBox>(*c, "chkSpFlagIsXML")); },
+            [this] { toggle(control<QCheckBox>(*c, "chkSpFlagPersistXML")); },
+            [this] { toggle(control<QCheckBox>(*c, "chkSpFlagNLPSpeakPunc")); },
+            [this] { toggle(control<QCheckBox>(*c, "chkShowEvents")); },
+            [this] { pick(control<QComboBox>(*c, "FormatCB")); },
+            [this] { pick(control<QComboBox>(*c, "AudioOutputCB")); },
+            [this] { pick(control<QComboBox>(*c, "VoiceCB")); },
+            [this] { control<QSlider>(*c, "RateSldr")->setValue(random.bounded(-10, 11)); },
+            [this] { control<QSlider>(*c, "VolumeSldr")->setValue(random.bounded(0, 101)); },
             [this] { QTest::qWait(random.bounded(1, 15)); },
         };
     }
@@ -110,12 +117,12 @@ private slots:
             const auto which = random.bounded(int(ops.size()));
             // Rarely speak synchronously: such a call holds the test until its text is spoken.
             if (random.bounded(400) == 0)
-                toggle(c->chkSpFlagAync);
-            else if (!c->chkSpFlagAync->isChecked() && random.bounded(4) == 0)
-                toggle(c->chkSpFlagAync);
+                toggle(control<QCheckBox>(*c, "chkSpFlagAync"));
+            else if (!control<QCheckBox>(*c, "chkSpFlagAync")->isChecked() && random.bounded(4) == 0)
+                toggle(control<QCheckBox>(*c, "chkSpFlagAync"));
             // A file name flag turns every text into a path that does not exist: keep it rare.
-            if (random.bounded(300) == 0 || c->chkSpFlagIsFilename->isChecked())
-                toggle(c->chkSpFlagIsFilename);
+            if (random.bounded(300) == 0 || control<QCheckBox>(*c, "chkSpFlagIsFilename")->isChecked())
+                toggle(control<QCheckBox>(*c, "chkSpFlagIsFilename"));
             ops[which]();
             QCoreApplication::processEvents();
             QVERIFY2(
@@ -129,8 +136,8 @@ private slots:
         QVERIFY(!started.empty());
         QVERIFY(buttonsFollowState());
         // And the console still speaks.
-        if (!c->chkSpFlagAync->isChecked())
-            toggle(c->chkSpFlagAync);
+        if (!control<QCheckBox>(*c, "chkSpFlagAync")->isChecked())
+            toggle(control<QCheckBox>(*c, "chkSpFlagAync"));
         c->ResetBtn_Click();
         const auto before = ended.size();
         c->funcVoiceSpeak(QStringLiteral("Still here."));

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
@@ -91,9 +92,15 @@ class tst_SaveToWave : public QObject {
     ScriptedMessages* messages = nullptr;
     std::unique_ptr<QTemporaryDir> dir;
 
-    QStringList log() const { return c->DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    QStringList log() const
+    {
+        return control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     QString path(const QString& name) const { return dir->filePath(name); }
-    void selectFormat(const QString& name) { c->FormatCB->setCurrentIndex(c->FormatCB->findText(name)); }
+    void selectFormat(const QString& name)
+    {
+        control<QComboBox>(*c, "FormatCB")->setCurrentIndex(control<QComboBox>(*c, "FormatCB")->findText(name));
+    }
 
     // The voice speaks to the selected output again, in the selected format, and is heard there.
     void speakersWorkAgain(int format)
@@ -102,7 +109,8 @@ class tst_SaveToWave : public QObject {
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), format);
         if (c->Voice->GetAudioOutputs().Count() == 0)
             return;
-        QCOMPARE(c->Voice->AudioOutput(), c->Voice->GetAudioOutputs().Item(c->AudioOutputCB->currentIndex()));
+        QCOMPARE(c->Voice->AudioOutput(),
+            c->Voice->GetAudioOutputs().Item(control<QComboBox>(*c, "AudioOutputCB")->currentIndex()));
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(QStringLiteral("Back to the speakers."));
@@ -118,7 +126,7 @@ private slots:
         dialogs = &ScriptedDialogs::install();
         c = &WindowRegistry::get<frmConsole>();
         c->show();
-        c->DebugTxtBox->clear();
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->clear();
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
     }
@@ -152,7 +160,7 @@ private slots:
         QFETCH(int, channels);
         QFETCH(int, subtype);
         selectFormat(QString::fromLatin1(QTest::currentDataTag()));
-        QCOMPARE(c->FormatCB->currentData().toInt(), value);
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->currentData().toInt(), value);
         const QString file = path(QStringLiteral("speech.wav"));
         dialogs->answerFile(file);
         c->SaveToWave(sentence);
@@ -197,9 +205,10 @@ private slots:
     void returnsWhenTheFileIsComplete()
     {
         QFETCH(bool, async);
-        c->chkSpFlagAync->setChecked(async);
-        c->chkShowEvents->click();
-        c->MainTxtBox->setPlainText(QStringLiteral("Hello <bookmark mark=\"m\"/>again, and again."));
+        control<QCheckBox>(*c, "chkSpFlagAync")->setChecked(async);
+        control<QCheckBox>(*c, "chkShowEvents")->click();
+        control<QPlainTextEdit>(*c, "MainTxtBox")
+            ->setPlainText(QStringLiteral("Hello <bookmark mark=\"m\"/>again, and again."));
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QList<qint64> positions;
         QObject context;
@@ -207,7 +216,7 @@ private slots:
             [&](int, const QVariant& position) { positions << position.toLongLong(); });
         const QString file = path(QStringLiteral("take.wav"));
         dialogs->answerFile(file);
-        c->SaveToWave(c->MainTxtBox->toPlainText());
+        c->SaveToWave(control<QPlainTextEdit>(*c, "MainTxtBox")->toPlainText());
         QCOMPARE(ended.size(), 1);
         QCOMPARE(positions.size(), 4);
         QVERIFY(std::is_sorted(positions.begin(), positions.end()));
@@ -222,7 +231,7 @@ private slots:
         QVERIFY(wave.readable);
         QCOMPARE(wave.info.frames * 2, ended[0][1].toLongLong());
         QVERIFY(!c->IsSpeaking);
-        QVERIFY(!c->StopBtn->isEnabled());
+        QVERIFY(!control<QPushButton>(*c, "StopBtn")->isEnabled());
     }
 
     void nameWithoutExtensionIsKept()
@@ -238,7 +247,7 @@ private slots:
     {
         dialogs->answerFile(path(QStringLiteral("first.wav")));
         c->SaveToWave(QStringLiteral("First."));
-        c->DebugTxtBox->clear();
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->clear();
         dialogs->cancelFile();
         c->SaveToWave(QStringLiteral("Second."));
         QCOMPARE(dialogs->fileRequests().size(), size_t(2));
@@ -267,7 +276,7 @@ private slots:
     void failedRecordingReturnsToTheSpeakers()
     {
         selectFormat(QStringLiteral("SAFT8kHz16BitMono"));
-        c->chkSpFlagIsFilename->click(); // the text names a file that is not there
+        control<QCheckBox>(*c, "chkSpFlagIsFilename")->click(); // the text names a file that is not there
         dialogs->answerFile(path(QStringLiteral("speech.wav")));
         c->SaveToWave(QStringLiteral("/nonexistent/words.txt"));
         QCOMPARE(log().size(), 2);
@@ -275,7 +284,7 @@ private slots:
         QVERIFY(log()[1].startsWith(QStringLiteral("Save to Wave file Error: ")));
         QVERIFY(log()[1].contains(QStringLiteral("/nonexistent/words.txt")));
         QVERIFY(messages->messages().empty());
-        c->chkSpFlagIsFilename->click();
+        control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
         speakersWorkAgain(6);
     }
 
@@ -340,7 +349,7 @@ private slots:
         const QFile::Permissions permissions = QFile::permissions(file);
         QString text = sentence;
         if (cause == QLatin1String("text file missing")) {
-            c->chkSpFlagIsFilename->click();
+            control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
             text = path(QStringLiteral("missing.txt"));
         } else {
             // The helper starts with the voice; killed, it fails the next text it is given.
@@ -363,8 +372,8 @@ private slots:
             QCOMPARE(contents(file), old);
             QCOMPARE(QFile::permissions(file), permissions);
         }
-        if (c->chkSpFlagIsFilename->isChecked())
-            c->chkSpFlagIsFilename->click();
+        if (control<QCheckBox>(*c, "chkSpFlagIsFilename")->isChecked())
+            control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
         speakersWorkAgain(22);
     }
 
@@ -409,7 +418,7 @@ private slots:
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(QStringLiteral("One two three four five six seven eight nine ten."));
         QTRY_VERIFY_WITH_TIMEOUT(words.size() >= 1, 20000);
-        c->PauseBtn->click();
+        control<QPushButton>(*c, "PauseBtn")->click();
         QVERIFY(c->IsPaused);
         const QString file = path(QStringLiteral("paused.wav"));
         dialogs->answerFile(file);
@@ -417,7 +426,7 @@ private slots:
         QCOMPARE(messages->messages().size(), size_t(1));
         QVERIFY(readWave(file).info.frames > 22050);
         QVERIFY(!c->IsPaused);
-        QCOMPARE(c->PauseBtn->text(), QStringLiteral("Pause"));
+        QCOMPARE(control<QPushButton>(*c, "PauseBtn")->text(), QStringLiteral("Pause"));
         speakersWorkAgain(22);
     }
 };

@@ -1,3 +1,4 @@
+#include "Controls.h"
 #include "MonitorRecording.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
@@ -71,13 +72,19 @@ class tst_VoiceEvents : public QObject {
 
     frmConsole* c = nullptr;
 
-    QStringList log() const { return c->DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    QStringList log() const
+    {
+        return control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     QPair<int, int> selection() const
     {
-        const QTextCursor cursor = c->MainTxtBox->textCursor();
+        const QTextCursor cursor = control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor();
         return { cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart() };
     }
-    QImage face() const { return c->VisemePicture->pixmap().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage face() const
+    {
+        return control<QLabel>(*c, "VisemePicture")->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+    }
     QImage composed(const QVariant& overlay) const
     {
         return c->Composite(wholeFace, overlay).convertToFormat(QImage::Format_RGB32);
@@ -90,7 +97,7 @@ private slots:
         ScriptedMessages::install();
         c = &WindowRegistry::get<frmConsole>();
         c->show();
-        c->DebugTxtBox->clear();
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->clear();
     }
 
     void cleanup()
@@ -141,42 +148,42 @@ private slots:
     {
         QFETCH(Emit, raise);
         QFETCH(QString, line);
-        c->MainTxtBox->setPlainText(QStringLiteral("Hello there, world of words."));
-        QVERIFY(!c->chkShowEvents->isChecked());
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(QStringLiteral("Hello there, world of words."));
+        QVERIFY(!control<QCheckBox>(*c, "chkShowEvents")->isChecked());
         raise(*c->Voice);
-        QCOMPARE(c->DebugTxtBox->toPlainText(), QString());
-        c->chkShowEvents->click();
+        QCOMPARE(control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText(), QString());
+        control<QCheckBox>(*c, "chkShowEvents")->click();
         raise(*c->Voice);
-        QCOMPARE(c->DebugTxtBox->toPlainText(), line + QLatin1Char('\n'));
-        c->chkShowEvents->setCheckState(Qt::PartiallyChecked); // only a tick turns lines on
+        QCOMPARE(control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText(), line + QLatin1Char('\n'));
+        control<QCheckBox>(*c, "chkShowEvents")->setCheckState(Qt::PartiallyChecked); // only a tick turns lines on
         raise(*c->Voice);
         QCOMPARE(log().size(), 1);
     }
 
     void logFollowsTheNewestLine()
     {
-        c->chkShowEvents->click();
+        control<QCheckBox>(*c, "chkShowEvents")->click();
         emit c->Voice->StartStream(1, at(0));
-        QTextCursor clicked(c->DebugTxtBox->document());
+        QTextCursor clicked(control<QPlainTextEdit>(*c, "DebugTxtBox")->document());
         clicked.setPosition(2);
         clicked.setPosition(9, QTextCursor::KeepAnchor);
-        c->DebugTxtBox->setTextCursor(clicked); // the user selected part of the first line
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->setTextCursor(clicked); // the user selected part of the first line
         for (int i = 0; i < 300; ++i)
             emit c->Voice->Phoneme(1, at(i * 100), 90, 3, 0, 4);
         QCOMPARE(log().size(), 301);
         QCOMPARE(log().last(),
             QStringLiteral("  Event: Phoneme, StreamNumber=1, StreamPosition=29900, NextPhoneId=3, Feature=0, "
                            "CurrentPhoneId=4"));
-        const QTextCursor caret = c->DebugTxtBox->textCursor();
+        const QTextCursor caret = control<QPlainTextEdit>(*c, "DebugTxtBox")->textCursor();
         QVERIFY(!caret.hasSelection());
-        QCOMPARE(caret.position(), c->DebugTxtBox->document()->characterCount() - 1);
-        const QScrollBar* bar = c->DebugTxtBox->verticalScrollBar();
+        QCOMPARE(caret.position(), control<QPlainTextEdit>(*c, "DebugTxtBox")->document()->characterCount() - 1);
+        const QScrollBar* bar = control<QPlainTextEdit>(*c, "DebugTxtBox")->verticalScrollBar();
         // Once the event loop runs, the box has scrolled to show the newest line and the caret after it.
         QTRY_VERIFY(bar->value() > 250);
-        const QRect shown = c->DebugTxtBox->viewport()->rect();
-        QTextCursor newest(c->DebugTxtBox->document()->lastBlock().previous());
-        QVERIFY(shown.contains(c->DebugTxtBox->cursorRect(newest)));
-        QVERIFY(shown.contains(c->DebugTxtBox->cursorRect()));
+        const QRect shown = control<QPlainTextEdit>(*c, "DebugTxtBox")->viewport()->rect();
+        QTextCursor newest(control<QPlainTextEdit>(*c, "DebugTxtBox")->document()->lastBlock().previous());
+        QVERIFY(shown.contains(control<QPlainTextEdit>(*c, "DebugTxtBox")->cursorRect(newest)));
+        QVERIFY(shown.contains(control<QPlainTextEdit>(*c, "DebugTxtBox")->cursorRect()));
     }
 
     void effectsFollowWhetherShownOrNot_data()
@@ -189,26 +196,28 @@ private slots:
     void effectsFollowWhetherShownOrNot()
     {
         QFETCH(bool, shown);
-        c->chkShowEvents->setChecked(shown);
-        c->MainTxtBox->setPlainText(QStringLiteral("One two three."));
+        control<QCheckBox>(*c, "chkShowEvents")->setChecked(shown);
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(QStringLiteral("One two three."));
         SpVoice& v = *c->Voice;
         c->SetSpeakState(false, true);
         emit v.StartStream(1, at(0));
         QVERIFY(c->IsSpeaking && c->IsPaused);
-        QVERIFY(c->StopBtn->isEnabled() && !c->SkipBtn->isEnabled() && c->PauseBtn->text() == "Resume");
+        QVERIFY(control<QPushButton>(*c, "StopBtn")->isEnabled() && !control<QPushButton>(*c, "SkipBtn")->isEnabled()
+            && control<QPushButton>(*c, "PauseBtn")->text() == "Resume");
         c->SetSpeakState(true, false);
         emit v.Word(1, at(100), 4, 3);
         QCOMPARE(selection(), qMakePair(4, 3));
-        QCOMPARE(c->MainTxtBox->textCursor().selectedText(), QStringLiteral("two"));
+        QCOMPARE(control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor().selectedText(), QStringLiteral("two"));
         emit v.Viseme(1, at(120), 80, 9, 0, 9);
         QCOMPARE(face(), composed(9));
         emit v.VoiceChange(1, at(140), v.GetVoices().Item(2));
-        QCOMPARE(c->VoiceCB->currentIndex(), 2);
+        QCOMPARE(control<QComboBox>(*c, "VoiceCB")->currentIndex(), 2);
         emit v.EndStream(1, at(160));
         QCOMPARE(selection(), qMakePair(0, 14));
         QCOMPARE(face(), composed(wholeFace));
         QVERIFY(!c->IsSpeaking && !c->IsPaused);
-        QVERIFY(!c->StopBtn->isEnabled() && !c->PauseBtn->isEnabled() && c->SpeakBtn->isEnabled());
+        QVERIFY(!control<QPushButton>(*c, "StopBtn")->isEnabled() && !control<QPushButton>(*c, "PauseBtn")->isEnabled()
+            && control<QPushButton>(*c, "SpeakBtn")->isEnabled());
         QCOMPARE(log().size(), shown ? 5 : 0);
     }
 
@@ -237,10 +246,10 @@ private slots:
         QFETCH(int, selStart);
         QFETCH(int, selLength);
         QFETCH(bool, refused);
-        c->MainTxtBox->setPlainText(text);
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
         c->HighlightSpan(2, 0);
         for (const bool shown : { false, true }) {
-            c->chkShowEvents->setChecked(shown);
+            control<QCheckBox>(*c, "chkShowEvents")->setChecked(shown);
             emit c->Voice->Word(1, at(0), start, length);
         }
         QCOMPARE(selection(), qMakePair(selStart, selLength));
@@ -258,9 +267,9 @@ private slots:
 
     void noHighlightForFileNames()
     {
-        c->MainTxtBox->setPlainText(QStringLiteral("/tmp/some file.txt"));
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(QStringLiteral("/tmp/some file.txt"));
         c->HighlightSpan(1, 3);
-        c->chkSpFlagIsFilename->click();
+        control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
         emit c->Voice->Word(1, at(0), 5, 4);
         emit c->Voice->Word(1, at(0), -5, 4);
         emit c->Voice->EndStream(1, at(0));
@@ -279,12 +288,12 @@ private slots:
     void endOfStreamSelectsTheWholeText()
     {
         QFETCH(QString, text);
-        c->MainTxtBox->setPlainText(text);
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
         c->HighlightSpan(0, 0);
         emit c->Voice->Viseme(1, at(0), 10, 0, 0, 8);
         emit c->Voice->EndStream(1, at(0));
         QCOMPARE(selection(), qMakePair(0, int(text.size())));
-        QCOMPARE(c->MainTxtBox->textCursor().selectedText().size(), text.size());
+        QCOMPARE(control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor().selectedText().size(), text.size());
         QCOMPARE(face(), composed(wholeFace));
         QVERIFY(log().isEmpty());
     }
@@ -307,14 +316,14 @@ private slots:
         QFETCH(int, selected);
         const SpObjectTokens voices = c->Voice->GetVoices();
         QVERIFY(voices.Count() >= 5);
-        c->VoiceCB->setCurrentIndex(2);
+        control<QComboBox>(*c, "VoiceCB")->setCurrentIndex(2);
         if (duplicateOf >= 0)
-            c->VoiceCB->setItemText(1, c->VoiceCB->itemText(duplicateOf));
+            control<QComboBox>(*c, "VoiceCB")->setItemText(1, control<QComboBox>(*c, "VoiceCB")->itemText(duplicateOf));
         const SpObjectToken changed
             = token >= 0 ? voices.Item(token) : SpObjectToken(QStringLiteral("none"), QStringLiteral("Nobody"));
-        c->chkShowEvents->click();
+        control<QCheckBox>(*c, "chkShowEvents")->click();
         emit c->Voice->VoiceChange(1, at(0), changed);
-        QCOMPARE(c->VoiceCB->currentIndex(), selected);
+        QCOMPARE(control<QComboBox>(*c, "VoiceCB")->currentIndex(), selected);
         // The list position stands for the voice at that position of the engine's collection.
         QCOMPARE(c->Voice->Voice(), voices.Item(selected));
         QCOMPARE(log(),
@@ -323,9 +332,9 @@ private slots:
 
     void voiceChangeToATokenWithoutDescription()
     {
-        c->VoiceCB->setCurrentIndex(1);
+        control<QComboBox>(*c, "VoiceCB")->setCurrentIndex(1);
         emit c->Voice->VoiceChange(1, at(0), SpObjectToken());
-        QCOMPARE(c->VoiceCB->currentIndex(), 1);
+        QCOMPARE(control<QComboBox>(*c, "VoiceCB")->currentIndex(), 1);
         QCOMPARE(log().size(), 1);
         QVERIFY(log()[0].startsWith(QStringLiteral("VoiceChange event error: ")));
         QVERIFY(log()[0].size() > 30);
@@ -367,7 +376,7 @@ private slots:
 
     void pictures()
     {
-        const ImageList& list = c->MouthImgList;
+        const ImageList& list = c->mouthPictures();
         QCOMPARE(list.count(), 24);
         QCOMPARE(list.picture(QStringLiteral("MICFULL")), list.picture(1));
         QCOMPARE(list.picture(QStringLiteral("MICEYECLOSED")), list.picture(23));
@@ -422,10 +431,10 @@ private slots:
         QCOMPARE(face(), composed(wholeFace));
         emit c->Voice->Viseme(1, at(0), 10, 0, 0, 14);
         QCOMPARE(face(), composed(QStringLiteral("MICEYECLOSED")));
-        c->ResetBtn->click();
+        control<QPushButton>(*c, "ResetBtn")->click();
         QCOMPARE(face(), composed(wholeFace));
         // The ground is the button face, with the face's own pixels over it.
-        QCOMPARE(face().pixel(0, 0), ImageList::toQColor(c->MouthImgList.BackColor).rgb());
+        QCOMPARE(face().pixel(0, 0), ImageList::toQColor(c->mouthPictures().BackColor).rgb());
     }
 
     void eventsFromTheEngine()
@@ -433,15 +442,15 @@ private slots:
         if (c->Voice->GetAudioOutputs().Count() == 0)
             QSKIP("no audio output");
         const QString text = QStringLiteral("Hello <bookmark mark=\"one, two\"/>brave new world.");
-        c->MainTxtBox->setPlainText(text);
-        c->chkShowEvents->click();
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
+        control<QCheckBox>(*c, "chkShowEvents")->click();
         QStringList highlighted;
         QObject context;
         // Connected after the console, so it sees the selection the console made.
         connect(c->Voice.get(), &SpVoice::Word, &context,
-            [&] { highlighted << c->MainTxtBox->textCursor().selectedText(); });
+            [&] { highlighted << control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor().selectedText(); });
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
-        c->SpeakBtn->click();
+        control<QPushButton>(*c, "SpeakBtn")->click();
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 20000);
         QCOMPARE(highlighted, QStringList({ "Hello", "brave", "new", "world" }));
         const QStringList lines = log();
@@ -456,7 +465,7 @@ private slots:
         QVERIFY(lines.filter(QStringLiteral("Event: Phoneme,")).size() >= 10);
         QCOMPARE(selection(), qMakePair(0, int(text.size())));
         QCOMPARE(face(), composed(wholeFace));
-        QVERIFY(!c->IsSpeaking && !c->StopBtn->isEnabled());
+        QVERIFY(!c->IsSpeaking && !control<QPushButton>(*c, "StopBtn")->isEnabled());
     }
 
     // Pasted text with angle brackets that are no markup is heard and highlighted word by word
@@ -484,7 +493,7 @@ private slots:
         if (c->Voice->GetAudioOutputs().Count() == 0)
             QSKIP("no audio output");
         QCOMPARE(c->SpeakFlags, 11); // markup on, as the console starts
-        c->MainTxtBox->setPlainText(text);
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
         // Heard, not only counted: the default sink's monitor, where the console's output plays.
         MonitorRecording heard(QString(), defaultSink());
         QVERIFY2(heard.start(), "the default sink's monitor cannot be recorded");
@@ -493,7 +502,7 @@ private slots:
         QObject context;
         // Connected after the console, so it sees the selection the console made.
         connect(c->Voice.get(), &SpVoice::Word, &context,
-            [&] { highlighted << c->MainTxtBox->textCursor().selectedText(); });
+            [&] { highlighted << control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor().selectedText(); });
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         c->funcVoiceSpeak(text);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 30000);

@@ -1,4 +1,5 @@
 #include "ConsoleChild.h"
+#include "Controls.h"
 #include "ScriptedMessages.h"
 #include "SpFileStream.h"
 #include "SystemColors.h"
@@ -53,11 +54,17 @@ class tst_frmConsole : public QObject {
 
     frmConsole* c = nullptr;
 
-    QStringList log() const { return c->DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    QStringList log() const
+    {
+        return control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
     bool buttons(bool stop, bool skip, bool pause, const QString& caption) const
     {
-        return c->SpeakBtn->isEnabled() && c->StopBtn->isEnabled() == stop && c->SkipBtn->isEnabled() == skip
-            && c->PauseBtn->isEnabled() == pause && c->PauseBtn->text() == caption;
+        return control<QPushButton>(*c, "SpeakBtn")->isEnabled()
+            && control<QPushButton>(*c, "StopBtn")->isEnabled() == stop
+            && control<QPushButton>(*c, "SkipBtn")->isEnabled() == skip
+            && control<QPushButton>(*c, "PauseBtn")->isEnabled() == pause
+            && control<QPushButton>(*c, "PauseBtn")->text() == caption;
     }
 
 private slots:
@@ -166,7 +173,7 @@ private slots:
             { "FormatCB", 960 }, { "Label1", 1320 }, { "AudioOutputCB", 1500 }, { "Label3", 1800 },
             { "RateSldr", 1980 }, { "Label4", 2280 }, { "VolumeSldr", 2460 } };
         // The closest designed label and control stand 180 twips apart; a gap of 2 pixels stays.
-        const bool fits = c->Label2->fontMetrics().height() + 2 <= Twips::toPixelsY(180);
+        const bool fits = control<QLabel>(*c, "Label2")->fontMetrics().height() + 2 <= Twips::toPixelsY(180);
         int below = 0;
         for (const auto& [name, designTop] : rows) {
             const auto* control = c->findChild<QWidget*>(QLatin1String(name));
@@ -183,7 +190,7 @@ private slots:
                 below = g.bottom() + 1;
             }
         }
-        QVERIFY(below <= c->Frame2->height());
+        QVERIFY(below <= control<QGroupBox>(*c, "Frame2")->height());
         if (points > 0)
             QApplication::setFont(QFont());
     }
@@ -191,44 +198,49 @@ private slots:
     // Rate and volume show their numbers, set by the user, by code and by Reset alike.
     void slidersShowTheirNumbers()
     {
-        QCOMPARE(c->RateValue->text(), QString::number(c->RateSldr->value()));
-        QCOMPARE(c->VolumeValue->text(), QString::number(c->VolumeSldr->value()));
-        c->RateSldr->setValue(4);
-        c->VolumeSldr->setValue(35);
-        QCOMPARE(c->RateValue->text(), QStringLiteral("4"));
-        QCOMPARE(c->VolumeValue->text(), QStringLiteral("35"));
+        QCOMPARE(control<QLabel>(*c, "RateValue")->text(), QString::number(control<QSlider>(*c, "RateSldr")->value()));
+        QCOMPARE(
+            control<QLabel>(*c, "VolumeValue")->text(), QString::number(control<QSlider>(*c, "VolumeSldr")->value()));
+        control<QSlider>(*c, "RateSldr")->setValue(4);
+        control<QSlider>(*c, "VolumeSldr")->setValue(35);
+        QCOMPARE(control<QLabel>(*c, "RateValue")->text(), QStringLiteral("4"));
+        QCOMPARE(control<QLabel>(*c, "VolumeValue")->text(), QStringLiteral("35"));
         c->ResetBtn_Click();
-        QCOMPARE(c->RateValue->text(), QStringLiteral("0"));
-        QCOMPARE(c->VolumeValue->text(), QStringLiteral("100"));
-        QCOMPARE(c->RateValue->geometry().top(), c->Label3->geometry().top());
+        QCOMPARE(control<QLabel>(*c, "RateValue")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLabel>(*c, "VolumeValue")->text(), QStringLiteral("100"));
+        QCOMPARE(control<QLabel>(*c, "RateValue")->geometry().top(), control<QLabel>(*c, "Label3")->geometry().top());
     }
 
     // A widened console shows every speak button's caption whole, "Resume" too, and the buttons
     // keep their right edge beside the skip count.
     void speakButtonsShowWholeCaptions()
     {
-        for (QPushButton* button : { c->SpeakBtn, c->StopBtn, c->PauseBtn, c->SkipBtn, c->ResetBtn }) {
+        for (QPushButton* button : { control<QPushButton>(*c, "SpeakBtn"), control<QPushButton>(*c, "StopBtn"),
+                 control<QPushButton>(*c, "PauseBtn"), control<QPushButton>(*c, "SkipBtn"),
+                 control<QPushButton>(*c, "ResetBtn") }) {
             QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
             QCOMPARE(button->geometry().right() + 1, Twips::toPixelsX(3480));
             QVERIFY(button->x() >= Twips::toPixelsX(2100));
         }
-        c->PauseBtn->setText(QStringLiteral("Resume"));
-        QVERIFY(c->PauseBtn->width() >= c->PauseBtn->sizeHint().width());
-        QCOMPARE(c->SkipTxtBox->x(), Twips::toPixelsX(3480));
+        control<QPushButton>(*c, "PauseBtn")->setText(QStringLiteral("Resume"));
+        QVERIFY(
+            control<QPushButton>(*c, "PauseBtn")->width() >= control<QPushButton>(*c, "PauseBtn")->sizeHint().width());
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->x(), Twips::toPixelsX(3480));
     }
 
     // Lists narrower than their entries: the open list shows the longest entry whole, the closed
     // one names its entry in its tooltip, whether chosen by hand or by code.
     void listsShowWholeEntries()
     {
-        QComboBox* list = c->VoiceCB;
+        QComboBox* list = control<QComboBox>(*c, "VoiceCB");
         const QString longest = QStringLiteral("A voice with a name far longer than the console's strip is wide");
         list->addItem(longest);
         const int needed = list->view()->fontMetrics().horizontalAdvance(longest);
         QVERIFY(list->view()->minimumWidth() > needed);
         QCOMPARE(list->itemData(list->count() - 1, Qt::ToolTipRole).toString(), longest);
-        c->FormatCB->setCurrentIndex(c->FormatCB->findText(QStringLiteral("SAFT48kHz16BitStereo")));
-        for (QComboBox* shown : { c->FormatCB, c->VoiceCB }) {
+        control<QComboBox>(*c, "FormatCB")
+            ->setCurrentIndex(control<QComboBox>(*c, "FormatCB")->findText(QStringLiteral("SAFT48kHz16BitStereo")));
+        for (QComboBox* shown : { control<QComboBox>(*c, "FormatCB"), control<QComboBox>(*c, "VoiceCB") }) {
             QHelpEvent ask(QEvent::ToolTip, QPoint(5, 5), shown->mapToGlobal(QPoint(5, 5)));
             QApplication::sendEvent(shown, &ask);
             QTRY_COMPARE(QToolTip::text(), shown->currentText());
@@ -238,24 +250,26 @@ private slots:
 
     void slidersDriveRateAndVolume()
     {
-        QCOMPARE(c->RateSldr->toolTip(), QStringLiteral("Changes voice playback rate"));
-        QCOMPARE(c->VolumeSldr->toolTip(), QStringLiteral("Changes voice playback volume"));
-        const QList<int> rate { c->RateSldr->minimum(), c->RateSldr->maximum(), c->RateSldr->singleStep(),
-            c->RateSldr->pageStep() };
-        const QList<int> volume { c->VolumeSldr->minimum(), c->VolumeSldr->maximum(), c->VolumeSldr->singleStep(),
-            c->VolumeSldr->pageStep() };
+        QCOMPARE(control<QSlider>(*c, "RateSldr")->toolTip(), QStringLiteral("Changes voice playback rate"));
+        QCOMPARE(control<QSlider>(*c, "VolumeSldr")->toolTip(), QStringLiteral("Changes voice playback volume"));
+        const QList<int> rate { control<QSlider>(*c, "RateSldr")->minimum(),
+            control<QSlider>(*c, "RateSldr")->maximum(), control<QSlider>(*c, "RateSldr")->singleStep(),
+            control<QSlider>(*c, "RateSldr")->pageStep() };
+        const QList<int> volume { control<QSlider>(*c, "VolumeSldr")->minimum(),
+            control<QSlider>(*c, "VolumeSldr")->maximum(), control<QSlider>(*c, "VolumeSldr")->singleStep(),
+            control<QSlider>(*c, "VolumeSldr")->pageStep() };
         QCOMPARE(rate, QList<int>({ -10, 10, 1, 1 }));
         QCOMPARE(volume, QList<int>({ 0, 100, 1, 5 }));
-        QCOMPARE(c->RateSldr->value(), c->Voice->Rate());
-        QCOMPARE(c->VolumeSldr->value(), c->Voice->Volume());
+        QCOMPARE(control<QSlider>(*c, "RateSldr")->value(), c->Voice->Rate());
+        QCOMPARE(control<QSlider>(*c, "VolumeSldr")->value(), c->Voice->Volume());
 
-        c->RateSldr->triggerAction(QSlider::SliderToMinimum);
+        control<QSlider>(*c, "RateSldr")->triggerAction(QSlider::SliderToMinimum);
         QCOMPARE(c->Voice->Rate(), -10);
-        c->VolumeSldr->triggerAction(QSlider::SliderToMinimum);
+        control<QSlider>(*c, "VolumeSldr")->triggerAction(QSlider::SliderToMinimum);
         QCOMPARE(c->Voice->Volume(), 0);
-        c->VolumeSldr->triggerAction(QSlider::SliderPageStepAdd);
+        control<QSlider>(*c, "VolumeSldr")->triggerAction(QSlider::SliderPageStepAdd);
         QCOMPARE(c->Voice->Volume(), 5);
-        c->VolumeSldr->triggerAction(QSlider::SliderToMaximum);
+        control<QSlider>(*c, "VolumeSldr")->triggerAction(QSlider::SliderToMaximum);
         QCOMPARE(c->Voice->Volume(), 100);
     }
 
@@ -266,47 +280,48 @@ private slots:
         for (const SpObjectToken& token : voices)
             expected << token.GetDescription(0);
         QStringList listed;
-        for (int i = 0; i < c->VoiceCB->count(); ++i)
-            listed << c->VoiceCB->itemText(i);
+        for (int i = 0; i < control<QComboBox>(*c, "VoiceCB")->count(); ++i)
+            listed << control<QComboBox>(*c, "VoiceCB")->itemText(i);
         QCOMPARE(listed, expected);
-        QCOMPARE(c->VoiceCB->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>(*c, "VoiceCB")->currentIndex(), 0);
         QCOMPARE(c->Voice->Voice(), voices.Item(0));
-        c->VoiceCB->setCurrentIndex(voices.Count() - 1);
+        control<QComboBox>(*c, "VoiceCB")->setCurrentIndex(voices.Count() - 1);
         QCOMPARE(c->Voice->Voice().Id(), voices.Item(voices.Count() - 1).Id());
 
         const SpObjectTokens outputs = c->Voice->GetAudioOutputs();
         if (outputs.Count() == 0)
             QSKIP("no audio output");
-        QCOMPARE(c->AudioOutputCB->count(), outputs.Count());
+        QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->count(), outputs.Count());
         for (int i = 0; i < outputs.Count(); ++i)
-            QCOMPARE(c->AudioOutputCB->itemText(i), outputs.Item(i).GetDescription(0));
-        QVERIFY(c->AudioOutputCB->isEnabled());
-        QCOMPARE(c->AudioOutputCB->currentIndex(), 0);
+            QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->itemText(i), outputs.Item(i).GetDescription(0));
+        QVERIFY(control<QComboBox>(*c, "AudioOutputCB")->isEnabled());
+        QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->currentIndex(), 0);
         QCOMPARE(c->Voice->AudioOutput(), outputs.Item(0));
         QVERIFY(log().isEmpty());
     }
 
     void formatListAfterLoad()
     {
-        QCOMPARE(c->FormatCB->count(), 36);
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->count(), 36);
         int row = 0;
         for (const char* rate : { "8", "11", "12", "16", "22", "24", "32", "44", "48" }) {
             for (const char* kind : { "8BitMono", "8BitStereo", "16BitMono", "16BitStereo" }) {
-                QCOMPARE(c->FormatCB->itemText(row), QStringLiteral("SAFT%1kHz%2").arg(rate, kind));
-                QCOMPARE(c->FormatCB->itemData(row), QVariant(row + 4));
+                QCOMPARE(
+                    control<QComboBox>(*c, "FormatCB")->itemText(row), QStringLiteral("SAFT%1kHz%2").arg(rate, kind));
+                QCOMPARE(control<QComboBox>(*c, "FormatCB")->itemData(row), QVariant(row + 4));
                 ++row;
             }
         }
-        QCOMPARE(c->FormatCB->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), 22);
 
         // An added row goes to the end with its value and does not apply itself.
         c->AddFormat(QStringLiteral("SAFT99kHz"), 99);
-        QCOMPARE(c->FormatCB->itemText(36), QStringLiteral("SAFT99kHz"));
-        QCOMPARE(c->FormatCB->itemData(36), QVariant(99));
-        QCOMPARE(c->FormatCB->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->itemText(36), QStringLiteral("SAFT99kHz"));
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->itemData(36), QVariant(99));
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
         QVERIFY(log().isEmpty());
-        c->FormatCB->setCurrentIndex(36);
+        control<QComboBox>(*c, "FormatCB")->setCurrentIndex(36);
         QCOMPARE(log().size(), 1);
         QVERIFY(log()[0].startsWith(QStringLiteral("Set format error: ")));
         QVERIFY(log()[0].size() > 20);
@@ -323,7 +338,9 @@ private slots:
     void choosingAFormat()
     {
         QFETCH(int, value);
-        c->FormatCB->setCurrentIndex(c->FormatCB->findText(QString::fromLatin1(QTest::currentDataTag())));
+        control<QComboBox>(*c, "FormatCB")
+            ->setCurrentIndex(
+                control<QComboBox>(*c, "FormatCB")->findText(QString::fromLatin1(QTest::currentDataTag())));
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), value);
         // Choosing the output again applies the selected format to it.
         c->Voice->AudioOutputStream()->Format().setType(30);
@@ -341,14 +358,14 @@ private slots:
     {
         for (const int height : { 300, 700, 420 }) {
             c->resize(c->width(), height);
-            QCOMPARE(c->Frame2->height(), c->frameGeometry().height());
+            QCOMPARE(control<QGroupBox>(*c, "Frame2")->height(), c->frameGeometry().height());
         }
         QMdiArea area;
         area.resize(900, 900);
         QMdiSubWindow* sub = area.addSubWindow(c);
         area.show();
         sub->resize(200, 640);
-        QCOMPARE(c->Frame2->height(), 640);
+        QCOMPARE(control<QGroupBox>(*c, "Frame2")->height(), 640);
         sub->setWidget(nullptr); // the registry owns the console
         QVERIFY(!c->parentWidget());
     }
@@ -372,9 +389,13 @@ private slots:
     {
         QFETCH(QStringList, clicks);
         QFETCH(int, flags);
-        const QList<bool> atLoad { c->chkSpFlagAync->isChecked(), c->chkSpFlagPurgeBeforeSpeak->isChecked(),
-            c->chkSpFlagIsFilename->isChecked(), c->chkSpFlagIsXML->isChecked(), c->chkSpFlagPersistXML->isChecked(),
-            c->chkSpFlagNLPSpeakPunc->isChecked(), c->chkShowEvents->isChecked() };
+        const QList<bool> atLoad { control<QCheckBox>(*c, "chkSpFlagAync")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagPurgeBeforeSpeak")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagIsFilename")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagIsXML")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagPersistXML")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagNLPSpeakPunc")->isChecked(),
+            control<QCheckBox>(*c, "chkShowEvents")->isChecked() };
         QCOMPARE(atLoad, QList<bool>({ true, true, false, true, false, false, false }));
         for (const QString& click : clicks) {
             auto* box = c->findChild<QCheckBox*>(QStringLiteral("chkSpFlag") + click.section(' ', 0, 0));
@@ -395,20 +416,21 @@ private slots:
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
-        c->MainTxtBox->setPlainText(QStringLiteral("One two three four five six seven eight nine ten."));
-        c->SpeakBtn->click();
+        control<QPlainTextEdit>(*c, "MainTxtBox")
+            ->setPlainText(QStringLiteral("One two three four five six seven eight nine ten."));
+        control<QPushButton>(*c, "SpeakBtn")->click();
         QVERIFY(buttons(true, true, true, "Pause"));
         QVERIFY(c->IsSpeaking && !c->IsPaused);
         QTRY_VERIFY_WITH_TIMEOUT(words.size() >= 2, 15000);
 
-        c->PauseBtn->click();
+        control<QPushButton>(*c, "PauseBtn")->click();
         QVERIFY(buttons(true, false, true, "Resume"));
         QVERIFY(c->IsSpeaking && c->IsPaused);
         const qsizetype heard = words.size();
         QTest::qWait(600);
         QCOMPARE(words.size(), heard);
 
-        c->SpeakBtn->click(); // resumes the speech instead of queueing the text again
+        control<QPushButton>(*c, "SpeakBtn")->click(); // resumes the speech instead of queueing the text again
         QVERIFY(buttons(true, true, true, "Pause"));
         QTRY_VERIFY_WITH_TIMEOUT(words.size() > heard, 5000);
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
@@ -425,7 +447,7 @@ private slots:
         c->funcVoiceSpeak(longText);
         QTRY_VERIFY_WITH_TIMEOUT(words.size() >= 1, 15000);
         c->VoicePause();
-        c->StopBtn->click();
+        control<QPushButton>(*c, "StopBtn")->click();
         QCOMPARE(ended.size(), 1);
         QVERIFY(buttons(false, false, false, "Pause"));
         QVERIFY(!c->IsSpeaking && !c->IsPaused);
@@ -453,38 +475,44 @@ private slots:
         c->VoicePause();
         const SpObjectTokens voices = c->Voice->GetVoices();
         if (moveLists) {
-            c->VoiceCB->setCurrentIndex(3);
-            c->FormatCB->setCurrentIndex(0);
+            control<QComboBox>(*c, "VoiceCB")->setCurrentIndex(3);
+            control<QComboBox>(*c, "FormatCB")->setCurrentIndex(0);
         } else {
             c->Voice->setVoice(voices.Item(3));
             c->Voice->AudioOutputStream()->Format().setType(30);
         }
-        c->MainTxtBox->setPlainText(QStringLiteral("changed"));
-        c->VolumeSldr->setValue(30);
-        c->RateSldr->setValue(5);
-        for (QCheckBox* box : { c->chkSpFlagIsXML, c->chkSpFlagNLPSpeakPunc, c->chkSpFlagPersistXML,
-                 c->chkSpFlagIsFilename, c->chkSpFlagAync })
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(QStringLiteral("changed"));
+        control<QSlider>(*c, "VolumeSldr")->setValue(30);
+        control<QSlider>(*c, "RateSldr")->setValue(5);
+        for (QCheckBox* box : { control<QCheckBox>(*c, "chkSpFlagIsXML"),
+                 control<QCheckBox>(*c, "chkSpFlagNLPSpeakPunc"), control<QCheckBox>(*c, "chkSpFlagPersistXML"),
+                 control<QCheckBox>(*c, "chkSpFlagIsFilename"), control<QCheckBox>(*c, "chkSpFlagAync") })
             box->click();
-        c->SkipTxtBox->setText(QStringLiteral("7"));
-        c->VisemePicture->setPixmap(QPixmap(8, 8));
+        control<QLineEdit>(*c, "SkipTxtBox")->setText(QStringLiteral("7"));
+        control<QLabel>(*c, "VisemePicture")->setPixmap(QPixmap(8, 8));
 
-        c->ResetBtn->click();
-        QCOMPARE(c->AudioOutputCB->currentIndex(), 0);
-        QCOMPARE(c->VoiceCB->currentIndex(), 0);
+        control<QPushButton>(*c, "ResetBtn")->click();
+        QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->currentIndex(), 0);
+        QCOMPARE(control<QComboBox>(*c, "VoiceCB")->currentIndex(), 0);
         QCOMPARE(c->Voice->Voice(), voices.Item(0));
-        QCOMPARE(c->FormatCB->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
+        QCOMPARE(control<QComboBox>(*c, "FormatCB")->currentText(), QStringLiteral("SAFT22kHz16BitMono"));
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), 22);
-        QCOMPARE(c->MainTxtBox->toPlainText(), QStringLiteral("Enter text you wish spoken here."));
-        QCOMPARE(QList<int>({ c->VolumeSldr->value(), c->RateSldr->value() }), QList<int>({ 100, 0 }));
+        QCOMPARE(control<QPlainTextEdit>(*c, "MainTxtBox")->toPlainText(),
+            QStringLiteral("Enter text you wish spoken here."));
+        QCOMPARE(QList<int>({ control<QSlider>(*c, "VolumeSldr")->value(), control<QSlider>(*c, "RateSldr")->value() }),
+            QList<int>({ 100, 0 }));
         QCOMPARE(QList<int>({ c->Voice->Volume(), c->Voice->Rate() }), QList<int>({ 100, 0 }));
         QCOMPARE(c->SpeakFlags, 11);
-        const QList<bool> boxes { c->chkSpFlagAync->isChecked(), c->chkSpFlagPurgeBeforeSpeak->isChecked(),
-            c->chkSpFlagIsFilename->isChecked(), c->chkSpFlagIsXML->isChecked(), c->chkSpFlagPersistXML->isChecked(),
-            c->chkSpFlagNLPSpeakPunc->isChecked() };
+        const QList<bool> boxes { control<QCheckBox>(*c, "chkSpFlagAync")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagPurgeBeforeSpeak")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagIsFilename")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagIsXML")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagPersistXML")->isChecked(),
+            control<QCheckBox>(*c, "chkSpFlagNLPSpeakPunc")->isChecked() };
         QCOMPARE(boxes, QList<bool>({ true, true, false, true, false, false }));
-        QCOMPARE(c->DebugTxtBox->toPlainText(), QString());
-        QCOMPARE(c->SkipTxtBox->text(), QStringLiteral("0"));
-        QCOMPARE(c->VisemePicture->pixmap().toImage(),
+        QCOMPARE(control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText(), QString());
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->text(), QStringLiteral("0"));
+        QCOMPARE(control<QLabel>(*c, "VisemePicture")->pixmap().toImage(),
             c->Composite(QStringLiteral("MICFULL"), QStringLiteral("MICFULL")).convertToFormat(QImage::Format_RGB32));
         QVERIFY(buttons(false, false, false, "Pause"));
         QVERIFY(!c->IsSpeaking && !c->IsPaused);
@@ -513,13 +541,13 @@ private slots:
             reached << sentence;
             const int next = reached.size() - 1;
             if (next < steps.size() && steps[next].from == sentence) {
-                c->SkipTxtBox->setText(steps[next].count);
-                c->SkipBtn->click();
+                control<QLineEdit>(*c, "SkipTxtBox")->setText(steps[next].count);
+                control<QPushButton>(*c, "SkipBtn")->click();
             }
         });
-        c->MainTxtBox->setPlainText(longText);
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(longText);
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
-        c->DebugTxtBox->clear();
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->clear();
         c->VoiceSpeak();
         QVERIFY(c->Voice->WaitUntilDone(60000));
         QCOMPARE(started.size(), 1);
@@ -545,7 +573,7 @@ private slots:
     {
         QFETCH(QString, count);
         QFETCH(bool, fails);
-        c->SkipTxtBox->setText(count);
+        control<QLineEdit>(*c, "SkipTxtBox")->setText(count);
         c->SkipBtn_Click();
         QCOMPARE(log().value(0), QStringLiteral("Skip"));
         QCOMPARE(log().size(), fails ? 2 : 1);
@@ -558,21 +586,22 @@ private slots:
 
     void spinnerStepsTheSkipCount()
     {
-        QCOMPARE(c->UpDown1->buddy(), c->SkipTxtBox);
-        QCOMPARE(QList<int>({ c->UpDown1->minimum(), c->UpDown1->maximum() }), QList<int>({ -50, 50 }));
-        auto* up = c->UpDown1->findChild<QToolButton*>(QStringLiteral("up"));
-        auto* down = c->UpDown1->findChild<QToolButton*>(QStringLiteral("down"));
+        QCOMPARE(control<UpDown>(*c, "UpDown1")->buddy(), control<QLineEdit>(*c, "SkipTxtBox"));
+        QCOMPARE(QList<int>({ control<UpDown>(*c, "UpDown1")->minimum(), control<UpDown>(*c, "UpDown1")->maximum() }),
+            QList<int>({ -50, 50 }));
+        auto* up = control<UpDown>(*c, "UpDown1")->findChild<QToolButton*>(QStringLiteral("up"));
+        auto* down = control<UpDown>(*c, "UpDown1")->findChild<QToolButton*>(QStringLiteral("down"));
         up->click();
-        QCOMPARE(c->SkipTxtBox->text(), QStringLiteral("1"));
-        c->SkipTxtBox->setText(QStringLiteral("49"));
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->text(), QStringLiteral("1"));
+        control<QLineEdit>(*c, "SkipTxtBox")->setText(QStringLiteral("49"));
         up->click();
         up->click();
-        QCOMPARE(c->SkipTxtBox->text(), QStringLiteral("50"));
-        c->SkipTxtBox->setText(QStringLiteral("abc")); // free text stays until a step
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->text(), QStringLiteral("50"));
+        control<QLineEdit>(*c, "SkipTxtBox")->setText(QStringLiteral("abc")); // free text stays until a step
         down->click();
-        QCOMPARE(c->SkipTxtBox->text(), QStringLiteral("49"));
-        QTest::keyClick(c->SkipTxtBox, Qt::Key_Down);
-        QCOMPARE(c->SkipTxtBox->text(), QStringLiteral("48"));
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->text(), QStringLiteral("49"));
+        QTest::keyClick(control<QLineEdit>(*c, "SkipTxtBox"), Qt::Key_Down);
+        QCOMPARE(control<QLineEdit>(*c, "SkipTxtBox")->text(), QStringLiteral("48"));
     }
 
     void logIsBounded_data()
@@ -593,18 +622,18 @@ private slots:
         for (int i = 0; filler.size() < length; ++i)
             filler += QStringLiteral("line %1 of the log\n").arg(i);
         filler.truncate(length);
-        c->DebugTxtBox->setPlainText(filler);
+        control<QPlainTextEdit>(*c, "DebugTxtBox")->setPlainText(filler);
         c->AppendLogText(QStringLiteral("Set format error: "), QStringLiteral("detail"));
         const QString expected = filler.mid(cut) + QStringLiteral("Set format error: detail\n");
-        QCOMPARE(c->DebugTxtBox->toPlainText(), expected);
-        QCOMPARE(c->DebugTxtBox->textCursor().position(), expected.size());
+        QCOMPARE(control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText(), expected);
+        QCOMPARE(control<QPlainTextEdit>(*c, "DebugTxtBox")->textCursor().position(), expected.size());
     }
 
     void speakingEmptyTexts()
     {
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
-        c->MainTxtBox->clear();
-        c->SpeakBtn->click();
+        control<QPlainTextEdit>(*c, "MainTxtBox")->clear();
+        control<QPushButton>(*c, "SpeakBtn")->click();
         QCOMPARE(log(), QStringList { "Speak" });
         QVERIFY(buttons(false, false, false, "Pause"));
         QTest::qWait(300);
@@ -621,8 +650,8 @@ private slots:
 
     void speakFailures()
     {
-        c->chkSpFlagIsFilename->click();
-        c->MainTxtBox->setPlainText(QStringLiteral("/nonexistent/parlora.txt"));
+        control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
+        control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(QStringLiteral("/nonexistent/parlora.txt"));
         c->VoiceSpeak();
         QCOMPARE(log().size(), 2);
         QVERIFY(log()[1].startsWith(QStringLiteral("Speak Error: ")));
@@ -647,8 +676,8 @@ private slots:
 
     void restFace()
     {
-        const QImage face = c->MouthImgList.picture(1);
-        QCOMPARE(c->MouthImgList.picture(QStringLiteral("MICFULL")), face);
+        const QImage face = c->mouthPictures().picture(1);
+        QCOMPARE(c->mouthPictures().picture(QStringLiteral("MICFULL")), face);
         QCOMPARE(face.size(), QSize(128, 128));
         QVERIFY(!QImage(QStringLiteral(":/console/face/01.png")).hasAlphaChannel());
         QRect opaque;
@@ -662,9 +691,9 @@ private slots:
             for (int x = 18; x <= 117; ++x)
                 QVERIFY((face.pixel(x, y) & 0xFFFFFF) != 0xFF00FF);
 
-        QCOMPARE(c->MouthImgList.MaskColor, 0xFF00FF);
-        QCOMPARE(c->MouthImgList.BackColor, GetSysColor(COLOR_BTNFACE));
-        const QImage rest = c->VisemePicture->pixmap().toImage();
+        QCOMPARE(c->mouthPictures().MaskColor, 0xFF00FF);
+        QCOMPARE(c->mouthPictures().BackColor, GetSysColor(COLOR_BTNFACE));
+        const QImage rest = control<QLabel>(*c, "VisemePicture")->pixmap().toImage();
         QCOMPARE(rest.pixelColor(0, 0), ImageList::toQColor(GetSysColor(COLOR_BTNFACE)));
         QCOMPARE(rest.pixel(68, 62), face.pixel(68, 62));
         QCOMPARE(rest.pixel(18, 80), face.pixel(18, 80));

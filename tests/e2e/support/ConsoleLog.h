@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Controls.h"
 #include "frmConsole.h"
 
 #include <QPlainTextEdit>
@@ -10,7 +11,7 @@ namespace ConsoleLog {
 
 inline QStringList lines(const frmConsole& console)
 {
-    QStringList lines = console.DebugTxtBox->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines = control<QPlainTextEdit>(console, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'));
     for (QString& line : lines) {
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);

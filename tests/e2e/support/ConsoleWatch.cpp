@@ -1,5 +1,6 @@
 #include "ConsoleWatch.h"
 
+#include "Controls.h"
 #include "frmConsole.h"
 
 #include <QLabel>
@@ -35,9 +36,9 @@ ConsoleWatch::ConsoleWatch(frmConsole& console)
         atEnd.push_back(buttons());
     });
     connect(voice, &SpVoice::Word, this, [this](int, const QVariant&, int position, int length) {
-        const QTextCursor selection = m_console.MainTxtBox->textCursor();
+        const QTextCursor selection = control<QPlainTextEdit>(m_console, "MainTxtBox")->textCursor();
         words.push_back({ position, length, selection.selectionStart(), selection.selectionEnd(),
-            m_console.MainTxtBox->document()->characterCount() - 1 });
+            control<QPlainTextEdit>(m_console, "MainTxtBox")->document()->characterCount() - 1 });
         events << QStringLiteral("word");
     });
     connect(voice, &SpVoice::Viseme, this, [this] {
@@ -60,13 +61,14 @@ bool ConsoleWatch::waitForWords(int count, int timeoutMs) const
 ConsoleWatch::Buttons ConsoleWatch::buttons() const
 {
     const frmConsole& c = m_console;
-    return { c.SpeakBtn->isEnabled(), c.StopBtn->isEnabled(), c.PauseBtn->isEnabled(), c.SkipBtn->isEnabled(),
-        c.PauseBtn->text() };
+    return { control<QPushButton>(c, "SpeakBtn")->isEnabled(), control<QPushButton>(c, "StopBtn")->isEnabled(),
+        control<QPushButton>(c, "PauseBtn")->isEnabled(), control<QPushButton>(c, "SkipBtn")->isEnabled(),
+        control<QPushButton>(c, "PauseBtn")->text() };
 }
 
 QImage ConsoleWatch::shownFace() const
 {
-    return comparable(m_console.VisemePicture->pixmap().toImage());
+    return comparable(control<QLabel>(m_console, "VisemePicture")->pixmap().toImage());
 }
 
 bool ConsoleWatch::faceAtRest() const
@@ -76,9 +78,10 @@ bool ConsoleWatch::faceAtRest() const
 
 bool ConsoleWatch::wholeTextSelected() const
 {
-    const QTextCursor selection = m_console.MainTxtBox->textCursor();
+    const QTextCursor selection = control<QPlainTextEdit>(m_console, "MainTxtBox")->textCursor();
     return selection.selectionStart() == 0
-        && selection.selectionEnd() == m_console.MainTxtBox->document()->characterCount() - 1;
+        && selection.selectionEnd()
+        == control<QPlainTextEdit>(m_console, "MainTxtBox")->document()->characterCount() - 1;
 }
 
 QStringList ConsoleWatch::wordsOf(const QString& spoken) const

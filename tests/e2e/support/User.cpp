@@ -1,5 +1,6 @@
 #include "User.h"
 
+#include "Controls.h"
 #include "MDIMain.h"
 
 #include <QAction>
@@ -10,10 +11,10 @@ namespace User {
 
 bool clickToolbar(MDIMain& main, const QString& key)
 {
-    for (QAction* button : main.ToolbarA->actions()) {
+    for (QAction* button : control<QToolBar>(main, "ToolbarA")->actions()) {
         if (button->data().toString() != key)
             continue;
-        QWidget* shown = main.ToolbarA->widgetForAction(button);
+        QWidget* shown = control<QToolBar>(main, "ToolbarA")->widgetForAction(button);
         if (!shown || !shown->isVisible() || !shown->isEnabled())
             return false;
         QTest::mouseClick(shown, Qt::LeftButton);

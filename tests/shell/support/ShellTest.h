@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Controls.h"
 #include "EditorDocument.h"
 #include "FileBytes.h"
 #include "FramePlacement.h"
@@ -95,7 +96,7 @@ inline QRect expectedEditor(const MDIMain& main)
 // The frames of the child area, oldest first.
 inline QList<QMdiSubWindow*> childFrames(const MDIMain& main)
 {
-    return main.mdiArea->subWindowList(QMdiArea::CreationOrder);
+    return control<QMdiArea>(main, "mdiArea")->subWindowList(QMdiArea::CreationOrder);
 }
 
 } // namespace ShellTest

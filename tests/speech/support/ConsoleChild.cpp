@@ -1,5 +1,6 @@
 #include "ConsoleChild.h"
 
+#include "Controls.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
 #include "frmConsole.h"
@@ -56,15 +57,18 @@ int load()
     WindowRegistry::services().messages = std::make_unique<ReportingMessages>();
     frmConsole& console = WindowRegistry::get<frmConsole>();
     report("loaded", QStringLiteral("1"));
-    for (int i = 0; i < console.AudioOutputCB->count(); ++i)
-        report("outputs", console.AudioOutputCB->itemText(i));
-    report("outputs.enabled", console.AudioOutputCB->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
-    for (const QString& line : console.DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    const QComboBox* outputs = control<QComboBox>(console, "AudioOutputCB");
+    for (int i = 0; i < outputs->count(); ++i)
+        report("outputs", outputs->itemText(i));
+    report("outputs.enabled", outputs->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
+    const QString log = control<QPlainTextEdit>(console, "DebugTxtBox")->toPlainText();
+    for (const QString& line : log.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         report("log", line);
     // Reset must come through whole, devices or not.
-    console.MainTxtBox->setPlainText(QStringLiteral("changed"));
+    QPlainTextEdit* text = control<QPlainTextEdit>(console, "MainTxtBox");
+    text->setPlainText(QStringLiteral("changed"));
     console.ResetBtn_Click();
-    report("reset.text", console.MainTxtBox->toPlainText());
+    report("reset.text", text->toPlainText());
     WindowRegistry::destroyAll();
     return 0;
 }
