@@ -6,8 +6,9 @@ class QFont;
 class frmConsole;
 
 // Builds the speech console's controls into its members: each made with its parent, caption and
-// object name in the order Tab visits them, placed as designed (twips) and named for screen
-// readers. What the controls do is the console's; this only gives them their look and place.
+// object name in the order of the keyboard's tab sequence, placed as designed (twips) and named
+// for screen readers, and later wired to the console's handlers. What the controls do is the
+// console's; this gives them their look, their place and their connections.
 class ConsoleControls {
 public:
     static void build(frmConsole& console);
