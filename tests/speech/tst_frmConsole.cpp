@@ -1,4 +1,6 @@
+#include "AudioOutputRequired.h"
 #include "ConsoleChild.h"
+#include "ConsoleLog.h"
 #include "ScriptedMessages.h"
 #include "SpFileStream.h"
 #include "SystemColors.h"
@@ -53,7 +55,7 @@ class tst_frmConsole : public QObject {
 
     frmConsole* c = nullptr;
 
-    QStringList log() const { return c->DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    QStringList log() const { return consoleLogLines(c->logText()); }
     bool buttons(bool stop, bool skip, bool pause, const QString& caption) const
     {
         return c->SpeakBtn->isEnabled() && c->StopBtn->isEnabled() == stop && c->SkipBtn->isEnabled() == skip
@@ -276,7 +278,7 @@ private slots:
 
         const SpObjectTokens outputs = c->Voice->GetAudioOutputs();
         if (outputs.Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QCOMPARE(c->AudioOutputCB->count(), outputs.Count());
         for (int i = 0; i < outputs.Count(); ++i)
             QCOMPARE(c->AudioOutputCB->itemText(i), outputs.Item(i).GetDescription(0));
@@ -330,7 +332,7 @@ private slots:
         c->AudioOutputCB_Click();
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), value);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         c->funcVoiceSpeak(QStringLiteral("Hello."));
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
@@ -391,7 +393,7 @@ private slots:
     {
         QVERIFY(buttons(false, false, false, "Pause"));
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
@@ -419,7 +421,7 @@ private slots:
     void stopWhilePaused()
     {
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(longText);
@@ -445,7 +447,7 @@ private slots:
     {
         QFETCH(bool, moveLists);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(QStringLiteral("One two three four five six seven eight."));
@@ -610,7 +612,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(started.size(), 0);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         c->funcVoiceSpeak(QStringLiteral(""));
         QVERIFY(buttons(true, true, true, "Pause"));
         QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 5000);

@@ -1,5 +1,6 @@
 #include "ConsoleChild.h"
 
+#include "ConsoleLog.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
 #include "frmConsole.h"
@@ -59,7 +60,7 @@ int load()
     for (int i = 0; i < console.AudioOutputCB->count(); ++i)
         report("outputs", console.AudioOutputCB->itemText(i));
     report("outputs.enabled", console.AudioOutputCB->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
-    for (const QString& line : console.DebugTxtBox->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (const QString& line : consoleLogLines(console.logText()))
         report("log", line);
     // Reset must come through whole, devices or not.
     console.MainTxtBox->setPlainText(QStringLiteral("changed"));
