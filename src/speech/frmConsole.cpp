@@ -452,9 +452,10 @@ void frmConsole::AppendLogText(const QString& text, const QString& tail)
     emit logLineAppended(text, tail);
 }
 
+// The box holds each line as a paragraph, which its plain text ends with LF alone.
 QString frmConsole::logText() const
 {
-    return DebugTxtBox->toPlainText();
+    return DebugTxtBox->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 // Tells the box what its layout kept quiet about while lines were appended, then brings the
@@ -590,13 +591,32 @@ void frmConsole::reportMarkupReadAsText()
 // Speaking while paused in the middle of speech continues it instead of starting over.
 void frmConsole::speak(const QString& text)
 {
-    if (!(IsPaused && IsSpeaking)) {
-        voice().Speak(text, SpeakFlags);
-        reportMarkupReadAsText();
+    if (IsPaused && IsSpeaking) {
+        voice().Resume();
+        SetSpeakState(true, false);
+        return;
     }
+    if (!(SpeakFlags & SVSFlagsAsync)) {
+        speakAndWait(text);
+        return;
+    }
+    voice().Speak(text, SpeakFlags);
+    reportMarkupReadAsText();
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
+}
+
+// A synchronous Speak returns when its text has been spoken, its events handled on the way. So the
+// buttons are set before it, for its EndStream to leave them at rest, and a paused voice is
+// resumed before it, or it would wait for ever.
+void frmConsole::speakAndWait(const QString& text)
+{
+    if (IsPaused)
+        voice().Resume();
+    SetSpeakState(true, false);
+    voice().Speak(text, SpeakFlags);
+    reportMarkupReadAsText();
 }
 
 void frmConsole::VoiceSpeak()

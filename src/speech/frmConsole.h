@@ -119,6 +119,7 @@ private:
     SpVoice& voice() const;
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
+    void speakAndWait(const QString& text);
     void reportMarkupReadAsText();
     void restoreSpeakFlags();
     void connectVoice();
