@@ -42,9 +42,10 @@ void EventLogBox::append(const QString& line)
     }
 }
 
+// The box holds each line as a paragraph, which its plain text ends with LF alone.
 QString EventLogBox::text() const
 {
-    return m_box.toPlainText();
+    return m_box.toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 // Tells the box what its layout kept quiet about while lines were appended, then brings the

@@ -8,6 +8,7 @@
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "ProductCaption.h"
+#include "QuietControls.h"
 #include "SkipCount.h"
 #include "SystemColors.h"
 #include "TextSpanSelector.h"
@@ -35,31 +36,6 @@ constexpr int magenta = 0xFF00FF;
 constexpr int defaultFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
 const QString highlightFailure
     = QStringLiteral("Failed to high light words. This may be caused by too many charaters in the main text box.");
-
-// The tokens' descriptions as a list's entries, none of them selected; filling runs no choice.
-void listDescriptions(QComboBox* list, const SpObjectTokens& tokens)
-{
-    const QSignalBlocker blocker(list);
-    for (const SpObjectToken& token : tokens)
-        list->addItem(token.GetDescription(0));
-    list->setCurrentIndex(-1);
-}
-
-// Without any audio device the output list says so and cannot be used.
-void listNoOutput(QComboBox* list)
-{
-    const QSignalBlocker blocker(list);
-    list->addItem(QStringLiteral("No audio ouput object available"));
-    list->setEnabled(false);
-    list->setCurrentIndex(-1);
-}
-
-// Sliders set by code do not act as if the user had moved them.
-void setQuietly(QSlider* slider, int value)
-{
-    const QSignalBlocker blocker(slider);
-    slider->setValue(value);
-}
 
 // The console's outer height: the frame of its subwindow when it stands in one.
 int outerHeight(const QWidget* console)
@@ -116,14 +92,7 @@ SpVoice& frmConsole::voice() const
 // A selection by code runs the list's choice at once, also when the entry was selected already.
 void frmConsole::select(QComboBox* list, int index, void (frmConsole::*choice)())
 {
-    if (index < 0 || index >= list->count())
-        throw PlatformError(QStringLiteral("Invalid property value: %1 has no entry at position %2.")
-                                .arg(list->objectName())
-                                .arg(index));
-    {
-        const QSignalBlocker blocker(list);
-        list->setCurrentIndex(index);
-    }
+    QuietControls::select(*list, index);
     (this->*choice)();
 }
 
@@ -132,17 +101,17 @@ void frmConsole::Form_Load()
     try {
         Voice = std::make_unique<SpVoice>();
         connectVoice();
-        listDescriptions(VoiceCB, voice().GetVoices(QString(), QString()));
+        QuietControls::fill(*VoiceCB, voice().GetVoices(QString(), QString()));
         select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
         LoadFormats();
-        setQuietly(RateSldr, voice().Rate());
-        setQuietly(VolumeSldr, voice().Volume());
+        QuietControls::setValue(*RateSldr, voice().Rate());
+        QuietControls::setValue(*VolumeSldr, voice().Volume());
         showSliderValues();
         select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
         if (voice().GetAudioOutputs(QString(), QString()).Count() < 1)
-            listNoOutput(AudioOutputCB);
+            QuietControls::fillUnusable(*AudioOutputCB, QStringLiteral("No audio ouput object available"));
         else
-            listDescriptions(AudioOutputCB, voice().GetAudioOutputs(QString(), QString()));
+            QuietControls::fill(*AudioOutputCB, voice().GetAudioOutputs(QString(), QString()));
         select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
         MouthImgList.MaskColor = magenta;
         MouthImgList.BackColor = GetSysColor(COLOR_BTNFACE);
@@ -331,13 +300,32 @@ void frmConsole::reportMarkupReadAsText()
 // Speaking while paused in the middle of speech continues it instead of starting over.
 void frmConsole::speak(const QString& text)
 {
-    if (!(IsPaused && IsSpeaking)) {
-        voice().Speak(text, SpeakFlags);
-        reportMarkupReadAsText();
+    if (IsPaused && IsSpeaking) {
+        voice().Resume();
+        SetSpeakState(true, false);
+        return;
     }
+    if (!(SpeakFlags & SVSFlagsAsync)) {
+        speakAndWait(text);
+        return;
+    }
+    voice().Speak(text, SpeakFlags);
+    reportMarkupReadAsText();
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
+}
+
+// A synchronous Speak returns when its text has been spoken, its events handled on the way. So the
+// buttons are set before it, for its EndStream to leave them at rest, and a paused voice is
+// resumed before it, or it would wait for ever.
+void frmConsole::speakAndWait(const QString& text)
+{
+    if (IsPaused)
+        voice().Resume();
+    SetSpeakState(true, false);
+    voice().Speak(text, SpeakFlags);
+    reportMarkupReadAsText();
 }
 
 void frmConsole::VoiceSpeak()
@@ -431,9 +419,9 @@ void frmConsole::ResetBtn_Click()
     select(VoiceCB, 0, &frmConsole::VoiceCB_Click);
     select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
     MainTxtBox->setPlainText(ConsoleControls::initialText());
-    setQuietly(VolumeSldr, 100);
+    QuietControls::setValue(*VolumeSldr, 100);
     VolumeSldr_Scroll();
-    setQuietly(RateSldr, 0);
+    QuietControls::setValue(*RateSldr, 0);
     RateSldr_Scroll();
     restoreSpeakFlags();
     DebugTxtBox->clear();

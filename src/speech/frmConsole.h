@@ -123,6 +123,7 @@ private:
     void showSliderValues();
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
+    void speakAndWait(const QString& text);
     void restoreSpeakFlags();
     void connectVoice();
     template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);

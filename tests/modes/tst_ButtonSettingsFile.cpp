@@ -108,30 +108,37 @@ void TestButtonSettingsFile::byteOrderMarkIsSkipped()
     QCOMPARE(ButtonSettingsFile::parse("\xEF\xBB\xBFplain\r\n", 10), QStringList { "plain" });
 }
 
+// Each phrase with the line the file holds for it, written out by hand: between quotes, every
+// inner quote doubled, line breaks and blanks kept, UTF-8 as it is.
 void TestButtonSettingsFile::phrasesSurviveWritingAndReading_data()
 {
     QTest::addColumn<QString>("phrase");
-    QTest::newRow("plain") << "Good morning";
-    QTest::newRow("comma") << "Yes, please";
-    QTest::newRow("empty") << "";
-    QTest::newRow("quotes") << "\"quoted\" and \"\"doubled\"\"";
-    QTest::newRow("only quotes") << "\"\"\"";
-    QTest::newRow("blanks around") << "  padded\t";
-    QTest::newRow("line break") << "two\r\nlines";
-    QTest::newRow("quote before a line break") << "a \"\r\nb\"\n\"";
-    QTest::newRow("accents") << QString::fromUtf8("caf\xc3\xa9 cr\xc3\xa8me");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("plain") << "Good morning" << QByteArray("\"Good morning\"\r\n");
+    QTest::newRow("comma") << "Yes, please" << QByteArray("\"Yes, please\"\r\n");
+    QTest::newRow("empty") << "" << QByteArray("\"\"\r\n");
+    QTest::newRow("quotes") << "\"quoted\" and \"\"doubled\"\""
+                            << QByteArray("\"\"\"quoted\"\" and \"\"\"\"doubled\"\"\"\"\"\r\n");
+    QTest::newRow("only quotes") << "\"\"\"" << QByteArray("\"\"\"\"\"\"\"\"\r\n");
+    QTest::newRow("blanks around") << "  padded\t" << QByteArray("\"  padded\t\"\r\n");
+    QTest::newRow("line break") << "two\r\nlines" << QByteArray("\"two\r\nlines\"\r\n");
+    QTest::newRow("quote before a line break") << "a \"\r\nb\"\n\"" << QByteArray("\"a \"\"\r\nb\"\"\n\"\"\"\r\n");
+    QTest::newRow("accents") << QString::fromUtf8("caf\xc3\xa9 cr\xc3\xa8me")
+                             << QByteArray("\"caf\xc3\xa9 cr\xc3\xa8me\"\r\n");
 }
 
 void TestButtonSettingsFile::phrasesSurviveWritingAndReading()
 {
     QFETCH(QString, phrase);
+    QFETCH(QByteArray, line);
     QTemporaryDir folder;
     const ButtonSettingsFile file(folder.filePath("Buttons.ini"));
     QStringList phrases = nine("Label1");
     phrases[3] = phrase;
     phrases[8] = phrase;
     QCOMPARE(file.write(phrases, TextEncoding::Utf8), TextEncoding::Utf8);
-    QCOMPARE(fileBytes(file.path()), ButtonSettingsFile::format(phrases, TextEncoding::Utf8).bytes);
+    const QByteArray label = "\"Label1\"\r\n";
+    QCOMPARE(fileBytes(file.path()), label.repeated(3) + line + label.repeated(4) + line);
     QCOMPARE(file.read().values, phrases);
 }
 

@@ -12,6 +12,7 @@
 #include "frmConsole.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <sys/stat.h>
 
 #include "FileBytes.h"
 
@@ -47,6 +49,30 @@ QStringList rowNames(int first, int count)
     for (int i = first; i < first + count; ++i)
         names << QStringLiteral("row %1").arg(i);
     return names;
+}
+
+// Which file a path names and when it was last written: a file rewritten in place gets a new
+// time, one replaced by a renamed copy a new inode.
+struct FileIdentity {
+    ino_t inode = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity identity(const QString& path)
+{
+    struct stat status { };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    return { status.st_ino, qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec };
+}
+
+// Dates the file long ago, so that any write after it shows.
+bool backdate(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(QDateTime(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC), QFile::FileModificationTime);
 }
 
 } // namespace
@@ -151,53 +177,57 @@ void TestFrmButtons::loading_data()
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QByteArray>("after");
+    // A file the page reads whole stays the very file it was; any other is written anew.
+    QTest::addColumn<bool>("untouched");
 
     QTest::newRow("missing file is created")
-        << false << QByteArray() << designCaptions() << quotedLines(designCaptions());
+        << false << QByteArray() << designCaptions() << quotedLines(designCaptions()) << false;
 
     const QByteArray twelve = quotedLines(rowNames(0, 12));
-    QTest::newRow("twelve lines cut to nine") << true << twelve << rowNames(0, 9) << quotedLines(rowNames(0, 9));
+    QTest::newRow("twelve lines cut to nine")
+        << true << twelve << rowNames(0, 9) << quotedLines(rowNames(0, 9)) << false;
 
     const QByteArray three = quotedLines(rowNames(0, 3));
     QTest::newRow("three lines fill three rows, not rewritten")
-        << true << three << rowNames(0, 3) + QStringList(6, "Label1") << three;
+        << true << three << rowNames(0, 3) + QStringList(6, "Label1") << three << true;
 
     const QByteArray exactlyNine = quotedLines(rowNames(10, 9));
-    QTest::newRow("nine lines, not rewritten") << true << exactlyNine << rowNames(10, 9) << exactlyNine;
+    QTest::newRow("nine lines, not rewritten") << true << exactlyNine << rowNames(10, 9) << exactlyNine << true;
 
     QStringList withComma = designCaptions();
     withComma[1] = "one, two";
     withComma[2] = "";
-    QTest::newRow("comma and empty entry") << true << quotedLines(withComma) << withComma << quotedLines(withComma);
+    QTest::newRow("comma and empty entry")
+        << true << quotedLines(withComma) << withComma << quotedLines(withComma) << true;
 
     QStringList withQuote = designCaptions();
     withQuote[4] = "say \"hi\"";
     const QByteArray escaped = quotedLines(designCaptions()).replace(40, 10, "\"say \"\"hi\"\"\"\r\n");
-    QTest::newRow("doubled quote") << true << escaped << withQuote << escaped;
+    QTest::newRow("doubled quote") << true << escaped << withQuote << escaped << true;
 
     // Written by a writer that did not double the quote: the rest of that line is lost, as before.
     const QByteArray single = quotedLines(designCaptions()).replace(40, 10, "\"say \"hi\"\"\r\n");
     QStringList cut = designCaptions();
     cut[4] = "say ";
-    QTest::newRow("single inner quote") << true << single << cut << single;
+    QTest::newRow("single inner quote") << true << single << cut << single << true;
 
     // The phrase " from a writer that does not double quotes takes one row, not two.
     const QByteArray undoubled = quotedLines(designCaptions()).replace(40, 10, "\"\"\"\r\n");
     QStringList quoteAlone = designCaptions();
     quoteAlone[4] = "\"";
-    QTest::newRow("undoubled quote alone keeps the rows") << true << undoubled << quoteAlone << undoubled;
+    QTest::newRow("undoubled quote alone keeps the rows") << true << undoubled << quoteAlone << undoubled << true;
 
     // A file with too many phrases is cut back in the encoding it was read in.
     QStringList latin1Rows = rowNames(0, 12);
     latin1Rows[0] = QStringLiteral("caf\u00e9");
     QTest::newRow("twelve Latin-1 lines cut to nine")
         << true << QByteArray("\"caf\xe9\"\r\n") + quotedLines(rowNames(1, 11)) << latin1Rows.mid(0, 9)
-        << QByteArray("\"caf\xe9\"\r\n") + quotedLines(rowNames(1, 8));
+        << QByteArray("\"caf\xe9\"\r\n") + quotedLines(rowNames(1, 8)) << false;
 
     const QByteArray tenOnOneLine = "a,b,c,d,e,f,g,h,i,j\r\n";
     QTest::newRow("ten values on one line")
         << true << tenOnOneLine << QStringList { "a", "b", "c", "d", "e", "f", "g", "h", "i" }
-        << quotedLines({ "a", "b", "c", "d", "e", "f", "g", "h", "i" });
+        << quotedLines({ "a", "b", "c", "d", "e", "f", "g", "h", "i" }) << false;
 }
 
 void TestFrmButtons::loading()
@@ -206,10 +236,14 @@ void TestFrmButtons::loading()
     QFETCH(QByteArray, before);
     QFETCH(QStringList, expected);
     QFETCH(QByteArray, after);
+    QFETCH(bool, untouched);
     if (present)
-        QVERIFY(writeFile(iniPath(), before));
+        QVERIFY(writeFile(iniPath(), before) && backdate(iniPath()));
+    const FileIdentity was = identity(iniPath());
     QCOMPARE(captions(), expected);
     QCOMPARE(fileBytes(iniPath()), after);
+    if (untouched)
+        QVERIFY2(identity(iniPath()) == was, "the file was written again");
     QVERIFY(m_messages->messages().empty());
 }
 

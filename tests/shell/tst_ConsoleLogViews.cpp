@@ -1,3 +1,4 @@
+#include "AudioOutputRequired.h"
 #include "ConsoleLogViews.h"
 #include "Controls.h"
 #include "EventLogWindow.h"
@@ -104,7 +105,7 @@ void TestConsoleLogViews::failedRecordingShowsANoticeThatGoesByItself()
 void TestConsoleLogViews::unreadableMarkupShowsANotice()
 {
     if (console().Voice->GetAudioOutputs().Count() == 0)
-        QSKIP("no audio output");
+        NO_AUDIO_OUTPUT("no audio output");
     m_main->funcSpeakTTS(QStringLiteral("Write to Ada <ada@example.org> today."));
     QTRY_VERIFY_WITH_TIMEOUT(notice().isVisible(), 30000);
     QVERIFY(notice().text().startsWith(QStringLiteral("Markup read as text: ")));

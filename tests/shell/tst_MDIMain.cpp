@@ -229,7 +229,8 @@ void TestMDIMain::loadBuildsTheChildArea()
     QCOMPARE(editor.geometry(), expectedEditor(fresh));
     QCOMPARE(WindowRegistry::get<frmRandomText>().size(), editor.size());
     QVERIFY(WindowRegistry::get<frmButtons>().size() != editor.size());
-    QCOMPARE(outerSize(fresh), QSize(Twips::toPixelsX(9735), Twips::toPixelsY(8600)));
+    // 9735 by 8600 twips at 96 DPI.
+    QCOMPARE(outerSize(fresh), QSize(649, 573));
 
     QVERIFY(!(frames[0]->windowFlags() & Qt::FramelessWindowHint));
     for (QMdiSubWindow* frame : frames) {
@@ -252,21 +253,19 @@ void TestMDIMain::editorPage()
     setOuterSize(*main, 12000, 10000);
     const QRect page = editor.geometry();
     QCOMPARE(page, expectedEditor(*main));
-    const int width = Twips::fromPixelsX(page.width());
-    const int height = Twips::fromPixelsY(page.height());
-    QCOMPARE(box->geometry(),
-        QRect(Twips::toPixelsX(180), Twips::toPixelsY(300), Twips::toPixelsX(width - 200),
-            Twips::toPixelsY(height - 1600)));
+    // At 180 by 300 twips (12 by 20 px at 96 DPI), 200 twips (13 px) narrower and 1600 twips
+    // (107 px) lower than the page.
+    QCOMPARE(box->geometry(), QRect(12, 20, page.width() - 13, page.height() - 107));
 }
 
 void TestMDIMain::minimumSize_data()
 {
     QTest::addColumn<QSize>("dragged"); // twips
-    QTest::addColumn<QSize>("expected");
-    QTest::newRow("too narrow") << QSize(8000, 9500) << QSize(9735, 9500);
-    QTest::newRow("too low") << QSize(11000, 7000) << QSize(11000, 8600);
-    QTest::newRow("both") << QSize(4000, 3000) << QSize(9735, 8600);
-    QTest::newRow("large enough") << QSize(10500, 9000) << QSize(10500, 9000);
+    QTest::addColumn<QSize>("expected"); // pixels at 96 DPI; the least is 9735 by 8600 twips
+    QTest::newRow("too narrow") << QSize(8000, 9500) << QSize(649, 633);
+    QTest::newRow("too low") << QSize(11000, 7000) << QSize(733, 573);
+    QTest::newRow("both") << QSize(4000, 3000) << QSize(649, 573);
+    QTest::newRow("large enough") << QSize(10500, 9000) << QSize(700, 600);
 }
 
 void TestMDIMain::minimumSize()
@@ -275,7 +274,7 @@ void TestMDIMain::minimumSize()
     QFETCH(QSize, expected);
     setOuterSize(*main, 14000, 11000);
     setOuterSize(*main, dragged.width(), dragged.height());
-    QCOMPARE(outerSize(*main), QSize(Twips::toPixelsX(expected.width()), Twips::toPixelsY(expected.height())));
+    QCOMPARE(outerSize(*main), expected);
     QMdiSubWindow& console = main->consoleFrame();
     QCOMPARE(console.geometry(), expectedConsole(*main));
     QCOMPARE(WindowRegistry::get<frmEditor>().geometry(), expectedEditor(*main));
@@ -380,10 +379,9 @@ void TestMDIMain::consoleStrip()
     control<QAction>(*main, "mnuModesItems", index)->trigger();
     setOuterSize(*main, outer.width(), outer.height());
     QCOMPARE(console.geometry(), expectedConsole(*main));
-    QCOMPARE(console.width(), Twips::toPixelsX(2100));
-    // Measured against the outer width, to within the pixel that twips round to.
-    const int inset = Twips::fromPixelsX(outerSize(*main).width()) - Twips::fromPixelsX(console.geometry().right() + 1);
-    QVERIFY2(qAbs(inset - 200) < Twips::perPixelX(), qPrintable(QString::number(inset)));
+    QCOMPARE(console.width(), consoleStripPixels);
+    // 200 twips at 96 DPI, measured against the outer width.
+    QCOMPARE(outerSize(*main).width() - (console.geometry().right() + 1), 13);
 }
 
 void TestMDIMain::quickTextKeepsEditorSize()

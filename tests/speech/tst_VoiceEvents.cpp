@@ -1,3 +1,5 @@
+#include "AudioOutputRequired.h"
+#include "ConsoleLog.h"
 #include "Controls.h"
 #include "MonitorRecording.h"
 #include "ScriptedMessages.h"
@@ -72,10 +74,7 @@ class tst_VoiceEvents : public QObject {
 
     frmConsole* c = nullptr;
 
-    QStringList log() const
-    {
-        return control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    QStringList log() const { return consoleLogLines(c->logText()); }
     QPair<int, int> selection() const
     {
         const QTextCursor cursor = control<QPlainTextEdit>(*c, "MainTxtBox")->textCursor();
@@ -440,7 +439,7 @@ private slots:
     void eventsFromTheEngine()
     {
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         const QString text = QStringLiteral("Hello <bookmark mark=\"one, two\"/>brave new world.");
         control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
         control<QCheckBox>(*c, "chkShowEvents")->click();
@@ -491,7 +490,7 @@ private slots:
         QFETCH(QStringList, words);
         QFETCH(QString, problem);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QCOMPARE(c->SpeakFlags, 11); // markup on, as the console starts
         control<QPlainTextEdit>(*c, "MainTxtBox")->setPlainText(text);
         // Heard, not only counted: the default sink's monitor, where the console's output plays.

@@ -1,4 +1,6 @@
+#include "AudioOutputRequired.h"
 #include "ConsoleChild.h"
+#include "ConsoleLog.h"
 #include "Controls.h"
 #include "ScriptedMessages.h"
 #include "SpFileStream.h"
@@ -54,10 +56,7 @@ class tst_frmConsole : public QObject {
 
     frmConsole* c = nullptr;
 
-    QStringList log() const
-    {
-        return control<QPlainTextEdit>(*c, "DebugTxtBox")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
+    QStringList log() const { return consoleLogLines(c->logText()); }
     bool buttons(bool stop, bool skip, bool pause, const QString& caption) const
     {
         return control<QPushButton>(*c, "SpeakBtn")->isEnabled()
@@ -290,7 +289,7 @@ private slots:
 
         const SpObjectTokens outputs = c->Voice->GetAudioOutputs();
         if (outputs.Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->count(), outputs.Count());
         for (int i = 0; i < outputs.Count(); ++i)
             QCOMPARE(control<QComboBox>(*c, "AudioOutputCB")->itemText(i), outputs.Item(i).GetDescription(0));
@@ -347,7 +346,7 @@ private slots:
         c->AudioOutputCB_Click();
         QCOMPARE(c->Voice->AudioOutputStream()->Format().Type(), value);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         c->funcVoiceSpeak(QStringLiteral("Hello."));
         QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 15000);
@@ -412,7 +411,7 @@ private slots:
     {
         QVERIFY(buttons(false, false, false, "Pause"));
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy started(c->Voice.get(), &SpVoice::StartStream);
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
@@ -441,7 +440,7 @@ private slots:
     void stopWhilePaused()
     {
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(longText);
@@ -467,7 +466,7 @@ private slots:
     {
         QFETCH(bool, moveLists);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         QSignalSpy ended(c->Voice.get(), &SpVoice::EndStream);
         QSignalSpy words(c->Voice.get(), &SpVoice::Word);
         c->funcVoiceSpeak(QStringLiteral("One two three four five six seven eight."));
@@ -639,7 +638,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(started.size(), 0);
         if (c->Voice->GetAudioOutputs().Count() == 0)
-            QSKIP("no audio output");
+            NO_AUDIO_OUTPUT("no audio output");
         c->funcVoiceSpeak(QStringLiteral(""));
         QVERIFY(buttons(true, true, true, "Pause"));
         QTRY_COMPARE_WITH_TIMEOUT(started.size(), 1, 5000);

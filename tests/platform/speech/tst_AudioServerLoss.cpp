@@ -212,8 +212,9 @@ void tst_AudioServerLoss::theLastSinkGoingEndsTheStreamAndANewOneIsUsed()
 void tst_AudioServerLoss::streamsEndWhenTheServerGoesAndSpeakingResumesWhenItIsBack()
 {
     SpVoice voice;
+    // The server this test started has its null sink: without it nothing here would be tested.
     if (voice.GetAudioOutputs().Count() == 0)
-        QSKIP("the private audio server offers no output");
+        QFAIL("the private audio server offers no output");
     VoiceEventLog log(voice);
     const QString text
         = QStringLiteral("This sentence is long enough to be cut off by the server going away. ").repeated(3);

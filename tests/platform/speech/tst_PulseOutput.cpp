@@ -1,3 +1,4 @@
+#include "AudioOutputRequired.h"
 #include "DeviceOutput.h"
 #include "PlatformError.h"
 #include "PulseDeviceSink.h"
@@ -72,7 +73,7 @@ std::optional<QStringList> pactl(const QStringList& arguments)
 
 #define REQUIRE_DEVICE()                                                                                               \
     if (m_provider.outputs().empty())                                                                                  \
-    QSKIP("No PulseAudio server with an output device is reachable")
+    NO_AUDIO_OUTPUT("No PulseAudio server with an output device is reachable")
 #define REQUIRE_PACTL()                                                                                                \
     if (QStandardPaths::findExecutable("pactl").isEmpty())                                                             \
     QSKIP("pactl is not installed")
@@ -227,7 +228,7 @@ private slots:
         ToneSource tone(kVoice);
         if (m_provider.outputs().empty()) {
             QVERIFY(!openError(m_provider, {}, kVoice, tone).isEmpty());
-            QSKIP("No PulseAudio server with an output device is reachable");
+            NO_AUDIO_OUTPUT("No PulseAudio server with an output device is reachable");
         }
         QVERIFY(openError(m_provider, "parlora_no_such_device", kVoice, tone).contains("parlora_no_such_device"));
         for (const PcmFormat& format :
@@ -273,7 +274,7 @@ private slots:
             const auto loaded
                 = pactl({ "load-module", "module-null-sink", name, "sink_properties=device.description=Twin" });
             if (!loaded)
-                QSKIP("pactl cannot load a null sink");
+                NO_AUDIO_OUTPUT("pactl cannot load a null sink");
             modules << loaded->value(0);
         }
         auto twins = [&] {

@@ -77,20 +77,24 @@ inline void setOuterSize(MDIMain& main, int widthTwips, int heightTwips)
     main.resize(Twips::toPixelsX(widthTwips) - frameExtra.width(), Twips::toPixelsY(heightTwips) - frameExtra.height());
 }
 
+// The layout's figures in pixels, worked out by hand for the 96 DPI that Qt gives its offscreen
+// and X screens (15 twips a pixel), so that a wrong conversion shows: the console strip is 2100
+// twips (140 px) wide and ends 200 twips (13 px) inside the frame's right edge, 153 px in all.
+constexpr int consoleStripPixels = 140;
+constexpr int consoleStripStartFromRight = 153;
+
 // Where the layout pass puts the console for the main window's current outer size.
 inline QRect expectedConsole(const MDIMain& main)
 {
-    const int width = Twips::fromPixelsX(outerSize(main).width());
-    const int height = Twips::fromPixelsY(outerSize(main).height());
-    return QRect(Twips::toPixelsX(width - 2100 - 200), 0, Twips::toPixelsX(2100), Twips::toPixelsY(height));
+    const QSize outer = outerSize(main);
+    return QRect(outer.width() - consoleStripStartFromRight, 0, consoleStripPixels, outer.height());
 }
 
-// Where the layout pass puts a visible editor page.
+// Where the layout pass puts a visible editor page: everything left of the console strip.
 inline QRect expectedEditor(const MDIMain& main)
 {
-    const int width = Twips::fromPixelsX(outerSize(main).width());
-    const int height = Twips::fromPixelsY(outerSize(main).height());
-    return Twips::toPixels(0, 0, width - 2100 - 200, height);
+    const QSize outer = outerSize(main);
+    return QRect(0, 0, outer.width() - consoleStripStartFromRight, outer.height());
 }
 
 // The frames of the child area, oldest first.

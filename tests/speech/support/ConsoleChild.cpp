@@ -1,6 +1,7 @@
 #include "ConsoleChild.h"
-
 #include "Controls.h"
+
+#include "ConsoleLog.h"
 #include "ScriptedMessages.h"
 #include "WindowRegistry.h"
 #include "frmConsole.h"
@@ -57,18 +58,16 @@ int load()
     WindowRegistry::services().messages = std::make_unique<ReportingMessages>();
     frmConsole& console = WindowRegistry::get<frmConsole>();
     report("loaded", QStringLiteral("1"));
-    const QComboBox* outputs = control<QComboBox>(console, "AudioOutputCB");
-    for (int i = 0; i < outputs->count(); ++i)
-        report("outputs", outputs->itemText(i));
-    report("outputs.enabled", outputs->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
-    const QString log = control<QPlainTextEdit>(console, "DebugTxtBox")->toPlainText();
-    for (const QString& line : log.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    for (int i = 0; i < control<QComboBox>(console, "AudioOutputCB")->count(); ++i)
+        report("outputs", control<QComboBox>(console, "AudioOutputCB")->itemText(i));
+    report("outputs.enabled",
+        control<QComboBox>(console, "AudioOutputCB")->isEnabled() ? QStringLiteral("1") : QStringLiteral("0"));
+    for (const QString& line : consoleLogLines(console.logText()))
         report("log", line);
     // Reset must come through whole, devices or not.
-    QPlainTextEdit* text = control<QPlainTextEdit>(console, "MainTxtBox");
-    text->setPlainText(QStringLiteral("changed"));
+    control<QPlainTextEdit>(console, "MainTxtBox")->setPlainText(QStringLiteral("changed"));
     console.ResetBtn_Click();
-    report("reset.text", text->toPlainText());
+    report("reset.text", control<QPlainTextEdit>(console, "MainTxtBox")->toPlainText());
     WindowRegistry::destroyAll();
     return 0;
 }
