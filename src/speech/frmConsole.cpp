@@ -4,7 +4,7 @@
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
-#include "SpFileStream.h"
+#include "engine/api/SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"

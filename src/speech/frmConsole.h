@@ -4,7 +4,7 @@
 #include "FacePictures.h"
 #include "ImageList.h"
 #include "SeenTabOrder.h"
-#include "SpVoice.h"
+#include "engine/api/SpVoice.h"
 #include "VisemeFace.h"
 #include "WholeTextLists.h"
 

@@ -1,6 +1,6 @@
 #include "MDIMain.h"
 #include "ShellTest.h"
-#include "SpVoice.h"
+#include "engine/api/SpVoice.h"
 #include "frmButtons.h"
 #include "frmConsole.h"
 #include "frmEditor.h"

@@ -1,6 +1,6 @@
 #include "ConsoleChild.h"
 #include "ScriptedMessages.h"
-#include "SpFileStream.h"
+#include "engine/api/SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"
