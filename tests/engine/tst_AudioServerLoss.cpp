@@ -1,7 +1,7 @@
 #include "MonitorRecording.h"
+#include "VoiceEventLog.h"
 #include "engine/api/SpVoice.h"
 #include "engine/api/SpeechVoiceSpeakFlags.h"
-#include "VoiceEventLog.h"
 
 #include <QCoreApplication>
 #include <QDir>

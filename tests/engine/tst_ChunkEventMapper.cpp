@@ -1,6 +1,6 @@
-#include "engine/pipeline/ChunkEventMapper.h"
 #include "engine/markup/MarkupReader.h"
 #include "engine/markup/SpeechChunker.h"
+#include "engine/pipeline/ChunkEventMapper.h"
 
 #include <QtTest>
 
@@ -30,10 +30,7 @@ class tst_ChunkEventMapper : public QObject {
             , chunk(chunker->chunkAt(chunker->begin(), 0))
         {
         }
-        int ssmlIndex(const QString& needle) const
-        {
-            return QString::fromUtf8(chunk.ssml).indexOf(needle);
-        }
+        int ssmlIndex(const QString& needle) const { return QString::fromUtf8(chunk.ssml).indexOf(needle); }
     };
 
     static QStringList words(const Mapped& m, const std::vector<SpeechEvent>& events)
@@ -111,8 +108,9 @@ private slots:
 
     void chunksSplitAtSentencesVoicesAndLength()
     {
-        const QString text = QStringLiteral("Dr. No is here. See e.g. this one! <voice required=\"Gender=Female\">Hello</voice> "
-                                            "again");
+        const QString text
+            = QStringLiteral("Dr. No is here. See e.g. this one! <voice required=\"Gender=Female\">Hello</voice> "
+                             "again");
         const MarkupDocument document = MarkupReader::read(text, true);
         const SpeechChunker chunker(text, document, false);
         QStringList sentences;

@@ -1,7 +1,7 @@
 #include "engine/audio/DeviceOutput.h"
-#include "platform/PlatformError.h"
 #include "engine/audio/PulseDeviceSink.h"
 #include "engine/audio/PulseOutputProvider.h"
+#include "platform/PlatformError.h"
 
 #include <QProcess>
 #include <QScopeGuard>

@@ -1,8 +1,8 @@
-#include "platform/PlatformError.h"
-#include "engine/api/SpFileStream.h"
-#include "engine/api/SpVoice.h"
 #include "VoiceEventLog.h"
 #include "WaveFile.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
+#include "platform/PlatformError.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

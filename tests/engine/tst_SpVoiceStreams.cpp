@@ -1,10 +1,10 @@
-#include "engine/synth/ESpeakBackend.h"
-#include "platform/PlatformError.h"
-#include "engine/audio/PulseOutputProvider.h"
-#include "engine/api/SpFileStream.h"
-#include "engine/api/SpVoice.h"
 #include "VoiceEventLog.h"
 #include "WaveFile.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/synth/ESpeakBackend.h"
+#include "platform/PlatformError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "engine/synth/ESpeakBackend.h"
-#include "platform/PlatformError.h"
-#include "engine/audio/PulseOutputProvider.h"
-#include "engine/api/SpFileStream.h"
-#include "engine/api/SpVoice.h"
-#include "engine/synth/SynthesizerProcess.h"
 #include "VoiceEventLog.h"
 #include "WaveFile.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/synth/ESpeakBackend.h"
+#include "engine/synth/SynthesizerProcess.h"
+#include "platform/PlatformError.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 #include "ConsoleChild.h"
 #include "ScriptedMessages.h"
-#include "engine/api/SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"
 #include "WindowRegistry.h"
+#include "engine/api/SpFileStream.h"
 #include "frmConsole.h"
 
 #include <QAbstractItemView>

@@ -9,7 +9,7 @@ constexpr int firstType = SAFT8kHz8BitMono;
 constexpr int lastType = SAFT48kHz16BitStereo;
 constexpr std::array rates { 8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000 };
 constexpr std::array rateNames { "8", "11", "12", "16", "22", "24", "32", "44", "48" };
-}
+} // namespace
 
 std::optional<PcmFormat> SpAudioFormat::describe(int type)
 {
@@ -36,5 +36,6 @@ PcmFormat SpAudioFormat::pcm() const
 {
     if (const auto format = describe(m_type))
         return *format;
-    throw PlatformError(QStringLiteral("The audio format type %1 is not supported; use a format from 4 to 39.").arg(m_type));
+    throw PlatformError(
+        QStringLiteral("The audio format type %1 is not supported; use a format from 4 to 39.").arg(m_type));
 }

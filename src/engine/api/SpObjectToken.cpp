@@ -9,4 +9,7 @@ SpObjectToken::SpObjectToken(QString id, QString description, QMap<QString, QStr
 }
 
 // Descriptions are held in one language; every locale gets the same display name.
-QString SpObjectToken::GetDescription(int /*locale*/) const { return m_description; }
+QString SpObjectToken::GetDescription(int /*locale*/) const
+{
+    return m_description;
+}

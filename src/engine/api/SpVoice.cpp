@@ -1,14 +1,14 @@
 #include "engine/api/SpVoice.h"
 
-#include "engine/audio/DeviceOutput.h"
-#include "engine/pipeline/EventQueue.h"
-#include "engine/markup/MarkupReader.h"
-#include "platform/PlatformError.h"
-#include "engine/audio/PulseOutputProvider.h"
 #include "engine/api/SpFileStream.h"
+#include "engine/api/VoiceCatalog.h"
+#include "engine/audio/DeviceOutput.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/markup/MarkupReader.h"
+#include "engine/pipeline/EventQueue.h"
 #include "engine/pipeline/SpeechWorker.h"
 #include "engine/synth/SynthesizerProcess.h"
-#include "engine/api/VoiceCatalog.h"
+#include "platform/PlatformError.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "engine/audio/AudioOutputProvider.h"
 #include "engine/api/SpObjectTokens.h"
 #include "engine/api/SpStream.h"
+#include "engine/api/SpeechVoiceSpeakFlags.h"
+#include "engine/audio/AudioOutputProvider.h"
 #include "engine/pipeline/SpeechEvent.h"
 #include "engine/pipeline/SpeechSchedule.h"
-#include "engine/api/SpeechVoiceSpeakFlags.h"
 #include "engine/synth/SynthesizerBackend.h"
 
 #include <QObject>

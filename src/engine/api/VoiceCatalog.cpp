@@ -4,7 +4,10 @@
 #include <set>
 
 namespace {
-QString normalisedLanguage(QString tag) { return tag.replace(QLatin1Char('_'), QLatin1Char('-')).toLower(); }
+QString normalisedLanguage(QString tag)
+{
+    return tag.replace(QLatin1Char('_'), QLatin1Char('-')).toLower();
+}
 
 std::vector<std::pair<QString, QString>> pairs(const QString& attributes)
 {
@@ -48,7 +51,7 @@ int languageScore(const QString& voiceLanguage, const QString& wanted)
         return 1;
     return 0;
 }
-}
+} // namespace
 
 VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale& locale)
 {
@@ -102,7 +105,8 @@ SpObjectTokens VoiceCatalog::select(const QString& required, const QString& opti
     for (const SpObjectToken& token : m_tokens) {
         if (!std::all_of(need.begin(), need.end(), [&](const auto& p) { return matches(token, p.first, p.second); }))
             continue;
-        const auto score = std::count_if(like.begin(), like.end(), [&](const auto& p) { return matches(token, p.first, p.second); });
+        const auto score
+            = std::count_if(like.begin(), like.end(), [&](const auto& p) { return matches(token, p.first, p.second); });
         found.emplace_back(static_cast<int>(score), token);
     }
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -114,7 +118,8 @@ SpObjectTokens VoiceCatalog::select(const QString& required, const QString& opti
 
 const SpObjectToken* VoiceCatalog::find(const QString& tokenId) const
 {
-    const auto it = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const SpObjectToken& t) { return t.Id() == tokenId; });
+    const auto it
+        = std::find_if(m_tokens.begin(), m_tokens.end(), [&](const SpObjectToken& t) { return t.Id() == tokenId; });
     return it == m_tokens.end() ? nullptr : &*it;
 }
 

@@ -43,6 +43,7 @@ public:
     virtual ~AudioOutputProvider() = default;
     virtual std::vector<AudioDeviceInfo> outputs() const = 0; // the default first
     // Starts pulling from source at once. Throws PlatformError with a description on failure.
-    virtual std::unique_ptr<AudioDeviceSink> open(const QByteArray& deviceId, const PcmFormat& format, PcmSource& source)
+    virtual std::unique_ptr<AudioDeviceSink> open(
+        const QByteArray& deviceId, const PcmFormat& format, PcmSource& source)
         = 0;
 };

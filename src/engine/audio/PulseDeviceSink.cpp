@@ -1,7 +1,7 @@
 #include "engine/audio/PulseDeviceSink.h"
 
-#include "platform/PlatformError.h"
 #include "engine/audio/PulseContext.h"
+#include "platform/PlatformError.h"
 
 #include <QDebug>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "engine/audio/PulseOutputProvider.h"
 
-#include "platform/PlatformError.h"
 #include "engine/audio/PulseContext.h"
 #include "engine/audio/PulseDeviceSink.h"
+#include "platform/PlatformError.h"
 
 #include <QDebug>
 

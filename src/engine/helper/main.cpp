@@ -1,9 +1,9 @@
 // parlora-synth: the speech synthesiser, run by the engine in a process of its own.
 #include "engine/synth/ESpeakBackend.h"
 #include "engine/synth/HelperProcess.h"
-#include "platform/PlatformError.h"
 #include "engine/synth/SynthProtocol.h"
 #include "engine/synth/SynthService.h"
+#include "platform/PlatformError.h"
 
 #include <csignal>
 

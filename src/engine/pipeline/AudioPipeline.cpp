@@ -24,7 +24,8 @@ AudioPipeline::AudioPipeline(int inputRate, PcmFormat output, double speed)
         int error = 0;
         m_resampler = src_new(SRC_SINC_FASTEST, 1, &error);
         if (!m_resampler)
-            throw PlatformError(QStringLiteral("The sample-rate converter could not start: %1").arg(src_strerror(error)));
+            throw PlatformError(
+                QStringLiteral("The sample-rate converter could not start: %1").arg(src_strerror(error)));
     }
 }
 
@@ -36,7 +37,10 @@ AudioPipeline::~AudioPipeline()
         sonicDestroyStream(m_stretcher);
 }
 
-qint64 AudioPipeline::outputFrame(qint64 inputSample) const { return std::llround(inputSample * m_ratio / m_speed); }
+qint64 AudioPipeline::outputFrame(qint64 inputSample) const
+{
+    return std::llround(inputSample * m_ratio / m_speed);
+}
 
 std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, double gain)
 {
@@ -90,7 +94,8 @@ std::vector<int16_t> AudioPipeline::resample(std::span<const float> mono, bool e
         data.output_frames = static_cast<long>(m_out.size());
         if (const int error = src_process(m_resampler, &data))
             throw PlatformError(QStringLiteral("Sample-rate conversion failed: %1").arg(src_strerror(error)));
-        const auto converted = convert(std::span<const float>(m_out.data(), static_cast<size_t>(data.output_frames_gen)));
+        const auto converted
+            = convert(std::span<const float>(m_out.data(), static_cast<size_t>(data.output_frames_gen)));
         frames.insert(frames.end(), converted.begin(), converted.end());
         data.data_in += data.input_frames_used;
         data.input_frames -= data.input_frames_used;

@@ -26,8 +26,8 @@ void ChunkEventMapper::hold(qint64 sample, SpeechEvent event)
 {
     event.stream = m_stream;
     // Keep samples in order: audio levels are computed behind the synthesiser's own events.
-    const auto at = std::upper_bound(
-        m_held.begin(), m_held.end(), sample, [](qint64 s, const Held& h) { return s < h.sample; });
+    const auto at
+        = std::upper_bound(m_held.begin(), m_held.end(), sample, [](qint64 s, const Held& h) { return s < h.sample; });
     if (m_pendingPhoneme >= 0 && at - m_held.begin() <= m_pendingPhoneme)
         ++m_pendingPhoneme;
     m_held.insert(at, { sample, std::move(event) });
@@ -119,9 +119,8 @@ void ChunkEventMapper::phoneme(const SynthEvent& e)
     v.c = phone.feature;
     v.d = phone.viseme;
     hold(e.sample, p);
-    const auto at = std::find_if(m_held.rbegin(), m_held.rend(), [](const Held& h) {
-        return h.event.kind == SpeechEvent::Kind::Phoneme;
-    });
+    const auto at = std::find_if(
+        m_held.rbegin(), m_held.rend(), [](const Held& h) { return h.event.kind == SpeechEvent::Kind::Phoneme; });
     m_pendingPhoneme = m_held.rend() - at - 1;
     m_held.insert(m_held.begin() + m_pendingPhoneme + 1, { e.sample, v });
     m_held[static_cast<size_t>(m_pendingPhoneme + 1)].event.stream = m_stream;
@@ -133,7 +132,8 @@ void ChunkEventMapper::resolvePhoneme(qint64 nextSample, short nextId, int nextV
         return;
     Held& p = m_held[static_cast<size_t>(m_pendingPhoneme)];
     Held& v = m_held[static_cast<size_t>(m_pendingPhoneme + 1)];
-    const int ms = static_cast<int>((std::max<qint64>(0, nextSample - p.sample) * 1000 + m_sampleRate / 2) / m_sampleRate);
+    const int ms
+        = static_cast<int>((std::max<qint64>(0, nextSample - p.sample) * 1000 + m_sampleRate / 2) / m_sampleRate);
     p.event.a = ms;
     p.event.b = nextId;
     v.event.a = ms;

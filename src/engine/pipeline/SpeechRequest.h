@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/markup/MarkupReader.h"
 #include "engine/api/SpStream.h"
+#include "engine/markup/MarkupReader.h"
 #include "engine/markup/SpeechChunker.h"
 
 #include <memory>

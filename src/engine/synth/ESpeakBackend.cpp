@@ -96,7 +96,7 @@ QString describe(espeak_ERROR error)
         return QStringLiteral("The speech synthesiser failed (error %1).").arg(static_cast<int>(error));
     }
 }
-}
+} // namespace
 
 ESpeakBackend::ESpeakBackend(const QString& dataPath)
 {
@@ -105,10 +105,12 @@ ESpeakBackend::ESpeakBackend(const QString& dataPath)
         throw PlatformError(QStringLiteral("The speech synthesiser is already running with other speech data."));
     if (liveInstances == 0 && (librarySampleRate <= 0 || dataPath != libraryDataPath)) {
         if (!dataPath.isEmpty() && !QDir(dataPath).exists(QStringLiteral("phontab")))
-            throw PlatformError(QStringLiteral("The speech data is missing: %1 holds no eSpeak NG data.").arg(dataPath));
+            throw PlatformError(
+                QStringLiteral("The speech data is missing: %1 holds no eSpeak NG data.").arg(dataPath));
         const QByteArray path = dataPath.toLocal8Bit();
-        const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, dataPath.isEmpty() ? nullptr : path.constData(),
-            espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA | espeakINITIALIZE_DONT_EXIT);
+        const int rate
+            = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 50, dataPath.isEmpty() ? nullptr : path.constData(),
+                espeakINITIALIZE_PHONEME_EVENTS | espeakINITIALIZE_PHONEME_IPA | espeakINITIALIZE_DONT_EXIT);
         if (rate <= 0)
             throw PlatformError(QStringLiteral("The speech synthesiser could not start: its speech data is missing."));
         espeak_SetSynthCallback(synthCallback);
@@ -140,7 +142,9 @@ std::vector<SynthVoice> ESpeakBackend::voices() const
         // languages: a priority byte, a NUL-terminated name, repeated; the first is the voice's own.
         if (voice.languages && voice.languages[0])
             out.language = QString::fromUtf8(voice.languages + 1);
-        out.gender = voice.gender == 1 ? QStringLiteral("Male") : voice.gender == 2 ? QStringLiteral("Female") : QString();
+        out.gender = voice.gender == 1 ? QStringLiteral("Male")
+            : voice.gender == 2        ? QStringLiteral("Female")
+                                       : QString();
         out.age = voice.age;
         result.push_back(out);
     }

@@ -1,7 +1,7 @@
 #include "engine/synth/SynthService.h"
 
-#include "platform/PlatformError.h"
 #include "engine/synth/SynthProtocol.h"
+#include "platform/PlatformError.h"
 
 SynthService::SynthService(SynthesizerBackend& backend, MessageChannel& channel)
     : m_backend(backend)

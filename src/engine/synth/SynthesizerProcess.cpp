@@ -1,7 +1,7 @@
 #include "engine/synth/SynthesizerProcess.h"
 
-#include "platform/PlatformError.h"
 #include "engine/synth/SynthProtocol.h"
+#include "platform/PlatformError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -15,7 +15,7 @@ VoiceEventLog::Entry make(const QString& kind, int stream, qint64 position, int 
     e.text = text;
     return e;
 }
-}
+} // namespace
 
 VoiceEventLog::VoiceEventLog(SpVoice& voice)
 {
