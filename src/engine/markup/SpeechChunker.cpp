@@ -1,8 +1,11 @@
 #include "engine/markup/SpeechChunker.h"
 
-#include <cmath>
+#include "engine/markup/ChunkBuilder.h"
+
+#include <optional>
 
 namespace {
+
 bool isTerminator(QChar ch)
 {
     switch (ch.unicode()) {
@@ -24,168 +27,115 @@ bool sameVoice(const MarkupState& a, const MarkupState& b)
     return a.voiceRequired == b.voiceRequired && a.voiceOptional == b.voiceOptional && a.language == b.language;
 }
 
-bool isWordCharacter(QChar ch)
-{
-    // Symbols such as & % $ @ are read out as words.
-    return ch.isLetterOrNumber() || ch.isMark() || ch.isSurrogate() || ch.isSymbol()
-        || QStringView(u"&@#%").contains(ch);
-}
-
-QString percent(double factor)
-{
-    const int change = static_cast<int>(std::lround((factor - 1.0) * 100.0));
-    return (change >= 0 ? QStringLiteral("+%1%") : QStringLiteral("%1%")).arg(change);
-}
 } // namespace
 
-// Accumulates the SSML of one chunk with the origin of every UTF-16 unit, and the words.
-class SpeechChunker::Builder {
+// One pass from a chunk's start to its end, feeding the builder, when there is one, on the way.
+// A chunk ends after a sentence, before a change of voice or, in a long stretch without either,
+// at a blank.
+class SpeechChunker::Scan {
 public:
-    Builder(Chunk& chunk, int voiceRate, bool speakPunctuation)
-        : m_chunk(chunk)
-        , m_voiceRate(voiceRate)
-        , m_speakPunctuation(speakPunctuation)
+    Scan(const SpeechChunker& chunker, ChunkBuilder* builder)
+        : m_chunker(chunker)
+        , m_builder(builder)
     {
-        // No <speak> root: the synthesiser reads the tags without one, and a synthesis stopped
-        // inside a <speak> element loses 1344 bytes in eSpeak NG 1.51 (every skip and stop).
-        // The chunk ends in a space instead, or a last punctuation mark would go unspoken.
     }
 
-    void character(const MarkupItem& item, qsizetype index, QChar ch, const MarkupState& state)
-    {
-        if (&state != m_open)
-            open(state);
-        const bool replaced = !item.replacement.isNull();
-        const qsizetype begin = replaced ? item.begin : item.begin + index;
-        const qsizetype end = replaced ? item.end : item.begin + index + 1;
-        switch (ch.unicode()) {
-        case '&':
-            text(QStringLiteral("&amp;"), begin);
-            break;
-        case '<':
-            text(QStringLiteral("&lt;"), begin);
-            break;
-        case '>':
-            text(QStringLiteral("&gt;"), begin);
-            break;
-        default:
-            m_ssml.append(ch);
-            m_origins.push_back(begin);
-        }
-        if (ch.isSpace()) {
-            endWord();
-            return;
-        }
-        if (m_sentenceBegin < 0)
-            m_sentenceBegin = begin;
-        m_sentenceEnd = end;
-        if (m_wordBegin < 0)
-            m_wordBegin = begin;
-        m_wordEnd = end;
-        if (isWordCharacter(ch)) {
-            if (m_letterBegin < 0)
-                m_letterBegin = begin;
-            m_letterEnd = end;
-        }
-    }
-
-    void bookmark(const MarkupItem& item)
-    {
-        endWord();
-        markup(QStringLiteral("<mark name=\"b%1\"/>").arg(m_chunk.bookmarks.size()));
-        m_chunk.bookmarks.push_back(item.name);
-    }
-
-    void silence(const MarkupItem& item)
-    {
-        endWord();
-        markup(QStringLiteral("<break time=\"%1ms\"/>").arg(std::max(0, item.milliseconds)));
-    }
-
-    void finish(const MarkupState* state)
-    {
-        endWord();
-        close();
-        markup(QStringLiteral(" "));
-        if (state)
-            m_chunk.state = *state;
-        m_chunk.sentence = m_sentenceBegin < 0 ? ChunkSpan {} : ChunkSpan { m_sentenceBegin, m_sentenceEnd };
-        // The synthesiser counts code points, so low surrogates drop out of the map.
-        m_chunk.origins.reserve(m_origins.size());
-        for (qsizetype i = 0; i < m_ssml.size(); ++i)
-            if (!m_ssml[i].isLowSurrogate())
-                m_chunk.origins.push_back(m_origins[static_cast<size_t>(i)]);
-        m_chunk.ssml = m_ssml.toUtf8();
-    }
+    ChunkCursor run(ChunkCursor start);
 
 private:
-    void markup(const QString& tag)
-    {
-        m_ssml.append(tag);
-        m_origins.insert(m_origins.end(), static_cast<size_t>(tag.size()), -1);
-    }
+    // Each returns where the next chunk starts when this one ends inside the item.
+    std::optional<ChunkCursor> item(ChunkCursor cursor);
+    std::optional<ChunkCursor> text(const MarkupItem& item, const MarkupState& state, ChunkCursor cursor);
+    void character(const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i);
+    bool sentenceEndsAt(QStringView text, qsizetype i) const;
+    qsizetype blanksAfter(const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i);
 
-    void text(const QString& escaped, qsizetype origin)
-    {
-        m_ssml.append(escaped);
-        m_origins.insert(m_origins.end(), static_cast<size_t>(escaped.size()), origin);
-    }
-
-    void endWord()
-    {
-        if (m_letterBegin >= 0)
-            m_chunk.words.push_back({ m_letterBegin, m_letterEnd });
-        else if (m_wordBegin >= 0 && m_speakPunctuation)
-            m_chunk.words.push_back({ m_wordBegin, m_wordEnd });
-        m_wordBegin = m_letterBegin = -1;
-    }
-
-    void open(const MarkupState& state)
-    {
-        close();
-        m_open = &state;
-        QString prosody;
-        const int rate = std::clamp(state.rateAbsolute ? state.rate : m_voiceRate + state.rate, -10, 10);
-        if (rate != m_voiceRate)
-            prosody
-                += QStringLiteral(" rate=\"%1%\"").arg(std::lround(100.0 * std::pow(3.0, (rate - m_voiceRate) / 10.0)));
-        if (state.pitch != 0)
-            prosody
-                += QStringLiteral(" pitch=\"%1\"").arg(percent(std::pow(2.0, std::clamp(state.pitch, -10, 10) / 10.0)));
-        if (state.volume != 100)
-            prosody += QStringLiteral(" volume=\"%1\"").arg(std::clamp(state.volume, 0, 100));
-        if (!prosody.isEmpty()) {
-            markup(QStringLiteral("<prosody") + prosody + QStringLiteral(">"));
-            m_closing.prepend(QStringLiteral("</prosody>"));
-        }
-        if (state.emphasis) {
-            markup(QStringLiteral("<emphasis>"));
-            m_closing.prepend(QStringLiteral("</emphasis>"));
-        }
-        if (state.spell) {
-            markup(QStringLiteral("<say-as interpret-as=\"characters\">"));
-            m_closing.prepend(QStringLiteral("</say-as>"));
-        }
-    }
-
-    void close()
-    {
-        if (!m_closing.isEmpty())
-            markup(m_closing);
-        m_closing.clear();
-        m_open = nullptr;
-    }
-
-    Chunk& m_chunk;
-    int m_voiceRate;
-    bool m_speakPunctuation;
-    QString m_ssml;
-    std::vector<qsizetype> m_origins;
-    const MarkupState* m_open = nullptr;
-    QString m_closing;
-    qsizetype m_wordBegin = -1, m_wordEnd = -1, m_letterBegin = -1, m_letterEnd = -1;
-    qsizetype m_sentenceBegin = -1, m_sentenceEnd = 0;
+    const SpeechChunker& m_chunker;
+    ChunkBuilder* m_builder;
+    const MarkupState* m_state = nullptr; // the chunk's, from its first text
+    bool m_haveText = false;
+    qsizetype m_characters = 0;
 };
+
+ChunkCursor SpeechChunker::Scan::run(ChunkCursor start)
+{
+    ChunkCursor cursor = m_chunker.normalised(start);
+    std::optional<ChunkCursor> next;
+    while (!next && cursor.item < m_chunker.m_document.items.size()) {
+        next = item(cursor);
+        cursor = { cursor.item + 1, 0 };
+    }
+    if (m_builder)
+        m_builder->finish(m_state);
+    return m_chunker.normalised(next.value_or(cursor));
+}
+
+std::optional<ChunkCursor> SpeechChunker::Scan::item(ChunkCursor cursor)
+{
+    const MarkupItem& item = m_chunker.m_document.items[cursor.item];
+    if (item.kind == MarkupItem::Kind::SentenceBreak) {
+        if (m_haveText)
+            return ChunkCursor { cursor.item + 1, 0 };
+    } else if (item.kind == MarkupItem::Kind::Bookmark) {
+        if (m_builder)
+            m_builder->bookmark(item);
+    } else if (item.kind == MarkupItem::Kind::Silence) {
+        if (m_builder)
+            m_builder->silence(item);
+    } else {
+        return text(item, m_chunker.m_document.states[static_cast<size_t>(item.state)], cursor);
+    }
+    return std::nullopt;
+}
+
+std::optional<ChunkCursor> SpeechChunker::Scan::text(
+    const MarkupItem& item, const MarkupState& state, ChunkCursor cursor)
+{
+    if (m_state && m_haveText && !sameVoice(*m_state, state))
+        return cursor;
+    if (!m_state)
+        m_state = &state;
+    const QStringView text = m_chunker.spoken(item);
+    for (qsizetype i = cursor.offset; i < text.size(); ++i) {
+        character(item, state, text, i);
+        if (m_haveText && m_characters >= longChunk && text[i].isSpace())
+            return ChunkCursor { cursor.item, i + 1 };
+        if (!sentenceEndsAt(text, i))
+            continue;
+        const qsizetype next = blanksAfter(item, state, text, i);
+        // "e.g. this" goes on; a capital, a digit or the end starts a new sentence.
+        if (next >= text.size() || !text[next].isLower())
+            return ChunkCursor { cursor.item, next };
+        m_characters += next - i - 1;
+        i = next - 1;
+    }
+    return std::nullopt;
+}
+
+void SpeechChunker::Scan::character(const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i)
+{
+    if (m_builder)
+        m_builder->character(item, i, text[i], state);
+    m_haveText = m_haveText || !text[i].isSpace();
+    ++m_characters;
+}
+
+// A terminator followed by a blank, after some text.
+bool SpeechChunker::Scan::sentenceEndsAt(QStringView text, qsizetype i) const
+{
+    return m_haveText && isTerminator(text[i]) && i + 1 < text.size() && text[i + 1].isSpace();
+}
+
+// Feeds the blanks after text[i] to the builder; returns where they end.
+qsizetype SpeechChunker::Scan::blanksAfter(
+    const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i)
+{
+    qsizetype j = i + 1;
+    for (; j < text.size() && text[j].isSpace(); ++j)
+        if (m_builder)
+            m_builder->character(item, j, text[j], state);
+    return j;
+}
 
 SpeechChunker::SpeechChunker(const QString& text, const MarkupDocument& document, bool speakPunctuation)
     : m_text(text)
@@ -224,63 +174,12 @@ Chunk SpeechChunker::chunkAt(ChunkCursor start, int voiceRate) const
 {
     Chunk chunk;
     chunk.start = normalised(start);
-    Builder builder(chunk, voiceRate, m_speakPunctuation);
+    ChunkBuilder builder(chunk, voiceRate, m_speakPunctuation);
     chunk.next = scan(chunk.start, &builder);
     return chunk;
 }
 
-ChunkCursor SpeechChunker::scan(ChunkCursor start, Builder* builder) const
+ChunkCursor SpeechChunker::scan(ChunkCursor start, ChunkBuilder* builder) const
 {
-    const auto& items = m_document.items;
-    ChunkCursor cursor = normalised(start);
-    const MarkupState* chunkState = nullptr;
-    bool haveText = false;
-    qsizetype characters = 0;
-    const auto done = [&](ChunkCursor next) {
-        if (builder)
-            builder->finish(chunkState);
-        return normalised(next);
-    };
-    while (cursor.item < items.size()) {
-        const MarkupItem& item = items[cursor.item];
-        const MarkupState& state = m_document.states[static_cast<size_t>(item.state)];
-        if (item.kind == MarkupItem::Kind::SentenceBreak) {
-            if (haveText)
-                return done({ cursor.item + 1, 0 });
-        } else if (item.kind == MarkupItem::Kind::Bookmark) {
-            if (builder)
-                builder->bookmark(item);
-        } else if (item.kind == MarkupItem::Kind::Silence) {
-            if (builder)
-                builder->silence(item);
-        } else {
-            if (chunkState && haveText && !sameVoice(*chunkState, state))
-                return done(cursor);
-            if (!chunkState)
-                chunkState = &state;
-            const QStringView text = spoken(item);
-            for (qsizetype i = cursor.offset; i < text.size(); ++i) {
-                const QChar ch = text[i];
-                if (builder)
-                    builder->character(item, i, ch, state);
-                haveText = haveText || !ch.isSpace();
-                ++characters;
-                if (haveText && characters >= longChunk && ch.isSpace())
-                    return done({ cursor.item, i + 1 });
-                if (!haveText || !isTerminator(ch) || i + 1 >= text.size() || !text[i + 1].isSpace())
-                    continue;
-                qsizetype j = i + 1;
-                for (; j < text.size() && text[j].isSpace(); ++j)
-                    if (builder)
-                        builder->character(item, j, text[j], state);
-                // "e.g. this" goes on; a capital, a digit or the end starts a new sentence.
-                if (j >= text.size() || !text[j].isLower())
-                    return done({ cursor.item, j });
-                characters += j - i - 1;
-                i = j - 1;
-            }
-        }
-        cursor = { cursor.item + 1, 0 };
-    }
-    return done(cursor);
+    return Scan(*this, builder).run(start);
 }

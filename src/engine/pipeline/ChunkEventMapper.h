@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/markup/SpeechChunker.h"
+#include "engine/markup/Chunk.h"
 #include "engine/pipeline/SpeechEvent.h"
 #include "engine/synth/SynthesizerBackend.h"
 
