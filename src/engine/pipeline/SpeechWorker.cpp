@@ -1,9 +1,9 @@
 #include "engine/pipeline/SpeechWorker.h"
 
-#include "engine/pipeline/AudioPipeline.h"
-#include "engine/pipeline/ChunkEventMapper.h"
-#include "platform/PlatformError.h"
 #include "engine/api/SpFileStream.h"
+#include "engine/pipeline/ChunkRenderer.h"
+#include "engine/pipeline/StreamWriter.h"
+#include "platform/PlatformError.h"
 
 #include <QDebug>
 
@@ -39,20 +39,55 @@ constexpr int normalWpm = 175;
 constexpr int slowestWpm = 80; // eSpeak NG's floor
 constexpr int fastestWpm = 525;
 
-double targetWpm(int rate) { return normalWpm * std::pow(3.0, std::clamp(rate, -10, 10) / 10.0); }
-
-// The loudness of a stretch of audio, 0..100, from its peak sample and the voice's volume.
-int level(int peak, int volume) { return std::min(100, peak * volume / 32768); }
+double targetWpm(int rate)
+{
+    return normalWpm * std::pow(3.0, std::clamp(rate, -10, 10) / 10.0);
 }
+
+SpeechEvent streamEvent(SpeechEvent::Kind kind, int stream, qint64 position)
+{
+    SpeechEvent event;
+    event.kind = kind;
+    event.stream = stream;
+    event.position = position;
+    return event;
+}
+
+// The events that open chunk index at position: a change of voice, and its sentence.
+std::vector<SpeechEvent> openingEvents(
+    const Chunk& chunk, size_t index, const std::optional<QString>& newVoice, int stream, qint64 position)
+{
+    std::vector<SpeechEvent> events;
+    if (newVoice) {
+        SpeechEvent change = streamEvent(SpeechEvent::Kind::VoiceChange, stream, position);
+        change.text = *newVoice;
+        events.push_back(change);
+    }
+    if (chunk.sentence.end > chunk.sentence.begin) {
+        SpeechEvent sentence = streamEvent(SpeechEvent::Kind::Sentence, stream, position);
+        sentence.a = static_cast<int>(chunk.sentence.begin);
+        sentence.b = static_cast<int>(chunk.sentence.end - chunk.sentence.begin);
+        sentence.chunk = static_cast<int>(index);
+        events.push_back(sentence);
+    }
+    return events;
+}
+} // namespace
 
 int SpeechWorker::wordsPerMinute(int rate)
 {
     return std::clamp(static_cast<int>(std::lround(targetWpm(rate))), slowestWpm, fastestWpm);
 }
 
-double SpeechWorker::slowdown(int rate) { return std::min(1.0, targetWpm(rate) / slowestWpm); }
+double SpeechWorker::slowdown(int rate)
+{
+    return std::min(1.0, targetWpm(rate) / slowestWpm);
+}
 
-bool SpeechWorker::current(quint64 generation) { return m_schedule.generation.load() == generation; }
+bool SpeechWorker::current(quint64 generation)
+{
+    return m_schedule.generation.load() == generation;
+}
 
 std::optional<SpeechWorker::Job> SpeechWorker::nextJob()
 {
@@ -105,155 +140,109 @@ bool SpeechWorker::waitWhilePaused(const Job& job)
     return !m_schedule.quit && current(job.generation);
 }
 
+std::optional<qint64> SpeechWorker::deviceBase(const Job& job)
+{
+    if (job.request->target)
+        return 0;
+    const std::optional<qint64> offset = m_device.writeOffset(job.generation);
+    if (!offset)
+        return std::nullopt;
+    return *offset - job.streamBytes;
+}
+
 bool SpeechWorker::render(const Job& job)
 {
     const SpeechRequest& request = *job.request;
-    const int frameBytes = request.format.bytesPerFrame();
-    qint64 deviceBase = 0;
-    if (!request.target) {
-        const auto offset = m_device.writeOffset(job.generation);
-        if (!offset)
-            return false;
-        deviceBase = *offset - job.streamBytes;
-    }
-    if (!job.resumed) {
-        SpeechEvent start;
-        start.kind = SpeechEvent::Kind::StartStream;
-        start.stream = request.stream;
-        if (!push({ start }, job, deviceBase))
-            return false;
-    }
-    qint64 streamFrames = job.streamBytes / frameBytes;
-    QString voiceId = request.voiceTokenId;
+    const std::optional<qint64> base = deviceBase(job);
+    if (!base)
+        return false;
+    if (!job.resumed && !push({ streamEvent(SpeechEvent::Kind::StartStream, request.stream, 0) }, job, *base))
+        return false;
+    auto* file = static_cast<SpFileStream*>(request.target.get());
+    StreamWriter out(file, m_device, request.format, job.generation, job.streamBytes / request.format.bytesPerFrame());
     try {
-        for (size_t index = job.chunk;; ++index) {
-            ChunkCursor cursor;
-            {
-                std::lock_guard lock(m_schedule.mutex);
-                auto& starts = job.request->chunkStarts;
-                if (starts.empty())
-                    starts.push_back(request.chunker.begin());
-                if (index >= starts.size())
-                    break;
-                cursor = starts[index];
-            }
-            if (request.chunker.atEnd(cursor))
-                break;
-            if (!waitWhilePaused(job) || !renderChunk(job, index, cursor, streamFrames, voiceId, deviceBase))
-                return false;
-        }
+        if (!renderChunks(job, out, *base))
+            return false;
     } catch (const PlatformError& error) {
         // The stream still ends properly; what was spoken so far stays.
         qWarning() << "Speech stopped:" << error.description();
-        if (request.target)
-            static_cast<SpFileStream*>(request.target.get())->noteCutShort(error.description());
+        if (file)
+            file->noteCutShort(error.description());
     }
-    SpeechEvent end;
-    end.kind = SpeechEvent::Kind::EndStream;
-    end.stream = request.stream;
-    end.position = streamFrames * frameBytes;
-    return push({ end }, job, deviceBase) && current(job.generation);
+    return push({ streamEvent(SpeechEvent::Kind::EndStream, request.stream, out.bytes()) }, job, *base)
+        && current(job.generation);
 }
 
-bool SpeechWorker::renderChunk(
-    const Job& job, size_t index, ChunkCursor cursor, qint64& streamFrames, QString& voiceId, qint64 deviceBase)
+// False when superseded.
+bool SpeechWorker::renderChunks(const Job& job, StreamWriter& out, qint64 deviceBase)
 {
-    const SpeechRequest& request = *job.request;
-    const PcmFormat& format = request.format;
-    const int frameBytes = format.bytesPerFrame();
-    const int rate = m_schedule.rate.load();
-    const Chunk chunk = request.chunker.chunkAt(cursor, rate);
+    SpeechRequest& request = *job.request;
+    QString voiceId = request.voiceTokenId;
+    for (size_t index = job.chunk;; ++index) {
+        const std::optional<ChunkCursor> cursor = chunkStart(request, index);
+        if (!cursor)
+            return true;
+        if (!waitWhilePaused(job))
+            return false;
+        const int rate = m_schedule.rate.load();
+        const Chunk chunk = chunkAt(request, index, *cursor, rate);
+        const QString chunkVoice = m_voices.resolve(
+            chunk.state.voiceRequired, chunk.state.voiceOptional, chunk.state.language, request.voiceTokenId);
+        const std::optional<QString> newVoice
+            = chunkVoice != voiceId ? std::optional<QString>(chunkVoice) : std::nullopt;
+        if (!push(openingEvents(chunk, index, newVoice, request.stream, out.bytes()), job, deviceBase))
+            return false;
+        voiceId = chunkVoice;
+        if (!speak(job, chunk, rate, voiceId, out, deviceBase))
+            return false;
+    }
+}
+
+// Where chunk index starts, as far as the chunks have been found; nullopt past the text's end.
+std::optional<ChunkCursor> SpeechWorker::chunkStart(SpeechRequest& request, size_t index)
+{
+    ChunkCursor cursor;
     {
         std::lock_guard lock(m_schedule.mutex);
-        auto& starts = job.request->chunkStarts;
-        if (starts.size() == index + 1)
-            starts.push_back(chunk.next);
+        auto& starts = request.chunkStarts;
+        if (starts.empty())
+            starts.push_back(request.chunker.begin());
+        if (index >= starts.size())
+            return std::nullopt;
+        cursor = starts[index];
     }
+    if (request.chunker.atEnd(cursor))
+        return std::nullopt;
+    return cursor;
+}
 
-    std::vector<SpeechEvent> opening;
-    const QString chunkVoice = m_voices.resolve(
-        chunk.state.voiceRequired, chunk.state.voiceOptional, chunk.state.language, request.voiceTokenId);
-    if (chunkVoice != voiceId) {
-        voiceId = chunkVoice;
-        SpeechEvent change;
-        change.kind = SpeechEvent::Kind::VoiceChange;
-        change.text = voiceId;
-        opening.push_back(change);
-    }
-    if (chunk.sentence.end > chunk.sentence.begin) {
-        SpeechEvent sentence;
-        sentence.kind = SpeechEvent::Kind::Sentence;
-        sentence.a = static_cast<int>(chunk.sentence.begin);
-        sentence.b = static_cast<int>(chunk.sentence.end - chunk.sentence.begin);
-        sentence.chunk = static_cast<int>(index);
-        opening.push_back(sentence);
-    }
-    for (SpeechEvent& e : opening) {
-        e.stream = request.stream;
-        e.position = streamFrames * frameBytes;
-    }
-    if (!push(std::move(opening), job, deviceBase))
-        return false;
+// The chunk, noting where the next one starts.
+Chunk SpeechWorker::chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate)
+{
+    Chunk chunk = request.chunker.chunkAt(cursor, rate);
+    std::lock_guard lock(m_schedule.mutex);
+    auto& starts = request.chunkStarts;
+    if (starts.size() == index + 1)
+        starts.push_back(chunk.next);
+    return chunk;
+}
 
+bool SpeechWorker::speak(
+    const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase)
+{
+    ChunkRenderer renderer(
+        chunk, job.request->stream, m_backend.sampleRate(), slowdown(rate), out, m_schedule.volume,
+        [&] { return current(job.generation); },
+        [&](std::vector<SpeechEvent> events) { return push(std::move(events), job, deviceBase); });
+    return renderer.render(m_backend, settings(voiceId, rate, job.request->speakPunctuation));
+}
+
+SynthesizerBackend::Settings SpeechWorker::settings(const QString& voiceId, int rate, bool speakPunctuation) const
+{
     const SpObjectToken* token = m_voices.find(voiceId);
     SynthesizerBackend::Settings settings;
     settings.voiceId = token ? m_voices.synthId(*token) : QString();
     settings.wordsPerMinute = wordsPerMinute(rate);
-    settings.speakPunctuation = request.speakPunctuation;
-
-    AudioPipeline pipeline(m_backend.sampleRate(), format, slowdown(rate));
-    const qint64 chunkBase = streamFrames;
-    ChunkEventMapper mapper(chunk, request.stream, m_backend.sampleRate(), [&](qint64 sample) {
-        return std::min(chunkBase + pipeline.outputFrame(sample), streamFrames) * frameBytes;
-    });
-    auto* file = static_cast<SpFileStream*>(request.target.get());
-    const auto write = [&](const std::vector<int16_t>& frames) {
-        if (frames.empty())
-            return true;
-        if (file)
-            file->write(frames);
-        else if (!m_device.write(format, frames, job.generation))
-            return false;
-        streamFrames += static_cast<qint64>(frames.size()) / format.channels;
-        return true;
-    };
-
-    const qint64 levelWindow = m_backend.sampleRate() / 20; // an audio level every 50 ms
-    qint64 delivered = 0;
-    int peak = 0;
-    bool ok = true;
-    std::optional<PlatformError> failure;
-    const SynthesizerBackend::Sink sink = [&](std::span<const int16_t> samples, std::span<const SynthEvent> events) {
-        if (!current(job.generation))
-            return ok = false;
-        mapper.add(events);
-        const int volume = m_schedule.volume.load();
-        for (size_t i = 0; i < samples.size(); ++i) {
-            const qint64 at = delivered + static_cast<qint64>(i);
-            if (at % levelWindow == 0 && at > 0) {
-                mapper.addLevel(at, level(peak, volume));
-                peak = 0;
-            }
-            peak = std::max(peak, std::abs(static_cast<int>(samples[i])));
-        }
-        const double gain = volume / 100.0;
-        // Nothing may be thrown through the synthesiser's C code: keep the failure for later.
-        try {
-            if (!write(pipeline.process(samples, gain)))
-                return ok = false;
-        } catch (const PlatformError& error) {
-            failure = error;
-            return ok = false;
-        }
-        delivered += static_cast<qint64>(samples.size());
-        return ok = push(mapper.release(delivered), job, deviceBase);
-    };
-    m_backend.synthesize(chunk.ssml, settings, sink);
-    if (failure)
-        throw *failure;
-    if (!ok || !write(pipeline.flush()))
-        return false;
-    if (delivered % levelWindow != 0)
-        mapper.addLevel(delivered, level(peak, m_schedule.volume.load()));
-    return push(mapper.finish(delivered), job, deviceBase);
+    settings.speakPunctuation = speakPunctuation;
+    return settings;
 }

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "engine/api/VoiceCatalog.h"
 #include "engine/audio/DeviceOutput.h"
 #include "engine/pipeline/EventQueue.h"
 #include "engine/pipeline/SpeechSchedule.h"
 #include "engine/synth/SynthesizerBackend.h"
-#include "engine/api/VoiceCatalog.h"
 
 #include <functional>
 #include <thread>
 
-class AudioPipeline;
+class StreamWriter;
 
 // The one thread that synthesises: takes requests in turn, speaks each chunk through the
 // synthesiser and the audio pipeline into the device buffer or the file, and queues the events.
@@ -34,8 +34,13 @@ private:
     void run();
     std::optional<Job> nextJob();
     bool render(const Job& job); // false when superseded
-    bool renderChunk(const Job& job, size_t index, ChunkCursor cursor, qint64& streamFrames, QString& voiceId,
-        qint64 deviceBase);
+    std::optional<qint64> deviceBase(const Job& job); // the device offset of the stream's start
+    bool renderChunks(const Job& job, StreamWriter& out, qint64 deviceBase);
+    std::optional<ChunkCursor> chunkStart(SpeechRequest& request, size_t index);
+    Chunk chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate);
+    bool speak(
+        const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase);
+    SynthesizerBackend::Settings settings(const QString& voiceId, int rate, bool speakPunctuation) const;
     bool push(std::vector<SpeechEvent> events, const Job& job, qint64 deviceBase);
     bool waitWhilePaused(const Job& job);
     bool current(quint64 generation);
