@@ -4,11 +4,11 @@
 #include "MDIMain.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
-#include "SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"
 #include "VisemeFace.h"
+#include "engine/api/SpFileStream.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
