@@ -22,10 +22,10 @@
 // carries zeros when nothing plays).
 
 #include "BenchSupport.h"
-#include "ESpeakBackend.h"
-#include "PulseOutputProvider.h"
-#include "SpAudioFormat.h"
-#include "SpVoice.h"
+#include "engine/api/SpAudioFormat.h"
+#include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/synth/ESpeakBackend.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

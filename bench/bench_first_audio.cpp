@@ -9,8 +9,8 @@
 // The device path's first audio is measured against the sink in bench_event_lag.
 
 #include "BenchSupport.h"
-#include "SpFileStream.h"
-#include "SpVoice.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

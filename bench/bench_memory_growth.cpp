@@ -6,8 +6,8 @@
 // speaking the long text costs.
 
 #include "BenchSupport.h"
-#include "SpFileStream.h"
-#include "SpVoice.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

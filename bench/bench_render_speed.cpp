@@ -5,8 +5,8 @@
 // so that a fast run cannot hide less speech.
 
 #include "BenchSupport.h"
-#include "SpFileStream.h"
-#include "SpVoice.h"
+#include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
 
 #include <QCoreApplication>
 #include <QFile>

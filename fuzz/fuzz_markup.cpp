@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to MarkupReader and checks the document's invariants. A PlatformError is
 // an expected outcome for malformed markup in the strict reading, never in the forgiving one; any
 // other failure aborts.
-#include "MarkupReader.h"
-#include "PlatformError.h"
+#include "engine/markup/MarkupReader.h"
+#include "platform/PlatformError.h"
 
 #include <cstdint>
 #include <cstdio>

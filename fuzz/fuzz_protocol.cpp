@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes, as the synthesiser's helper might send them, to the message readers:
 // each either reads the message or throws PlatformError, and a block read back and written
 // again reads the same. Any other outcome aborts.
-#include "PlatformError.h"
-#include "SynthProtocol.h"
+#include "engine/synth/SynthProtocol.h"
+#include "platform/PlatformError.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "EventItems.h"
 
-#include "SpObjectToken.h"
+#include "engine/api/SpObjectToken.h"
 
 EventItems::EventItems(const QString& name)
 {

@@ -1,7 +1,7 @@
 #include "QuietControls.h"
 
 #include "PlatformError.h"
-#include "SpObjectTokens.h"
+#include "engine/api/SpObjectTokens.h"
 
 #include <QComboBox>
 #include <QSignalBlocker>

@@ -4,7 +4,7 @@
 #include "FailureText.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
-#include "SpFileStream.h"
+#include "engine/api/SpFileStream.h"
 #include "frmConsole.h"
 
 #include <QComboBox>

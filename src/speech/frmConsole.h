@@ -4,9 +4,9 @@
 #include "FacePictures.h"
 #include "ImageList.h"
 #include "SeenTabOrder.h"
-#include "SpVoice.h"
 #include "VisemeFace.h"
 #include "WholeTextLists.h"
+#include "engine/api/SpVoice.h"
 
 #include <QWidget>
 #include <memory>

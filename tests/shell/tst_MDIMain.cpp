@@ -1,7 +1,7 @@
 #include "Controls.h"
 #include "MDIMain.h"
 #include "ShellTest.h"
-#include "SpVoice.h"
+#include "engine/api/SpVoice.h"
 #include "frmButtons.h"
 #include "frmConsole.h"
 #include "frmEditor.h"

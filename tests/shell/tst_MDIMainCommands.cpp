@@ -5,7 +5,7 @@
 #include "PdfPrinter.h"
 #include "PlatformError.h"
 #include "ShellTest.h"
-#include "SpVoice.h"
+#include "engine/api/SpVoice.h"
 #include "frmConsole.h"
 #include "frmEditor.h"
 

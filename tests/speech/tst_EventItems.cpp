@@ -1,5 +1,5 @@
 #include "EventItems.h"
-#include "SpObjectToken.h"
+#include "engine/api/SpObjectToken.h"
 
 #include <QTest>
 

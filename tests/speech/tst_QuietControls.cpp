@@ -1,6 +1,6 @@
 #include "PlatformError.h"
 #include "QuietControls.h"
-#include "SpObjectTokens.h"
+#include "engine/api/SpObjectTokens.h"
 
 #include <QComboBox>
 #include <QSignalSpy>

@@ -3,11 +3,11 @@
 #include "ConsoleLog.h"
 #include "Controls.h"
 #include "ScriptedMessages.h"
-#include "SpFileStream.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "UpDown.h"
 #include "WindowRegistry.h"
+#include "engine/api/SpFileStream.h"
 #include "frmConsole.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SpVoice.h"
+#include "engine/api/SpVoice.h"
 
 #include <QList>
 #include <QObject>

@@ -1,0 +1,132 @@
+#include "engine/pipeline/AudioPipeline.h"
+
+#include "platform/PlatformError.h"
+
+#include <samplerate.h>
+#include <sonic.h>
+
+#include <algorithm>
+#include <cmath>
+
+AudioPipeline::AudioPipeline(int inputRate, PcmFormat output, double speed)
+    : m_inputRate(inputRate)
+    , m_output(output)
+    , m_ratio(static_cast<double>(output.sampleRate) / inputRate)
+    , m_speed(speed)
+{
+    if (speed != 1.0) {
+        m_stretcher = sonicCreateStream(inputRate, 1);
+        if (!m_stretcher)
+            throw PlatformError(QStringLiteral("The time stretcher could not start."));
+        sonicSetSpeed(m_stretcher, static_cast<float>(speed));
+    }
+    if (output.sampleRate != inputRate) {
+        int error = 0;
+        m_resampler = src_new(SRC_SINC_FASTEST, 1, &error);
+        if (!m_resampler)
+            throw PlatformError(
+                QStringLiteral("The sample-rate converter could not start: %1").arg(src_strerror(error)));
+    }
+}
+
+AudioPipeline::~AudioPipeline()
+{
+    if (m_resampler)
+        src_delete(m_resampler);
+    if (m_stretcher)
+        sonicDestroyStream(m_stretcher);
+}
+
+qint64 AudioPipeline::outputFrame(qint64 inputSample) const
+{
+    return std::llround(inputSample * m_ratio / m_speed);
+}
+
+std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, double gain)
+{
+    if (!m_resampler && !m_stretcher)
+        return scaled(samples, gain);
+    const auto scale = static_cast<float>(gain / 32768.0);
+    m_in.resize(samples.size());
+    std::transform(samples.begin(), samples.end(), m_in.begin(), [scale](int16_t s) { return s * scale; });
+    return output(stretch(m_in, false), false);
+}
+
+std::vector<int16_t> AudioPipeline::flush()
+{
+    std::vector<int16_t> tail = output(stretch({}, true), true);
+    if (m_resampler)
+        src_reset(m_resampler);
+    return tail;
+}
+
+std::vector<int16_t> AudioPipeline::output(std::span<const float> mono, bool endOfInput)
+{
+    if (!m_resampler)
+        return convert(mono);
+    return resample(mono, endOfInput);
+}
+
+std::span<const float> AudioPipeline::stretch(std::span<const float> mono, bool endOfInput)
+{
+    if (!m_stretcher)
+        return mono;
+    if (!mono.empty())
+        sonicWriteFloatToStream(m_stretcher, const_cast<float*>(mono.data()), static_cast<int>(mono.size()));
+    if (endOfInput)
+        sonicFlushStream(m_stretcher);
+    m_stretched.resize(static_cast<size_t>(sonicSamplesAvailable(m_stretcher)));
+    const int read = sonicReadFloatFromStream(m_stretcher, m_stretched.data(), static_cast<int>(m_stretched.size()));
+    return std::span<const float>(m_stretched.data(), static_cast<size_t>(std::max(0, read)));
+}
+
+std::vector<int16_t> AudioPipeline::resample(std::span<const float> mono, bool endOfInput)
+{
+    m_out.resize(static_cast<size_t>(std::ceil(mono.size() * m_ratio)) + 256);
+    std::vector<int16_t> frames;
+    SRC_DATA data {};
+    data.data_in = mono.data();
+    data.input_frames = static_cast<long>(mono.size());
+    data.src_ratio = m_ratio;
+    data.end_of_input = endOfInput ? 1 : 0;
+    for (;;) {
+        data.data_out = m_out.data();
+        data.output_frames = static_cast<long>(m_out.size());
+        if (const int error = src_process(m_resampler, &data))
+            throw PlatformError(QStringLiteral("Sample-rate conversion failed: %1").arg(src_strerror(error)));
+        const auto converted
+            = convert(std::span<const float>(m_out.data(), static_cast<size_t>(data.output_frames_gen)));
+        frames.insert(frames.end(), converted.begin(), converted.end());
+        data.data_in += data.input_frames_used;
+        data.input_frames -= data.input_frames_used;
+        if (data.output_frames_gen == 0 && data.input_frames == 0)
+            break;
+    }
+    return frames;
+}
+
+std::vector<int16_t> AudioPipeline::convert(std::span<const float> mono) const
+{
+    const auto channels = static_cast<size_t>(m_output.channels);
+    std::vector<int16_t> frames(mono.size() * channels);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        const auto value = static_cast<int16_t>(std::lrint(std::clamp(mono[i] * 32768.0f, -32768.0f, 32767.0f)));
+        for (size_t c = 0; c < channels; ++c)
+            frames[i * channels + c] = value;
+    }
+    return frames;
+}
+
+std::vector<int16_t> AudioPipeline::scaled(std::span<const int16_t> samples, double gain) const
+{
+    // The synthesiser's own rate: a fixed-point gain is exact at full volume and fast.
+    const auto factor = static_cast<int32_t>(std::lround(std::clamp(gain, 0.0, 1.0) * 32768));
+    const auto channels = static_cast<size_t>(m_output.channels);
+    std::vector<int16_t> frames(samples.size() * channels);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const auto value = static_cast<int16_t>((samples[i] * factor) >> 15);
+        for (size_t c = 0; c < channels; ++c)
+            frames[i * channels + c] = value;
+    }
+    return frames;
+}
