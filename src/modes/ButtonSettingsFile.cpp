@@ -12,7 +12,7 @@ namespace {
 
 // Nine phrases typed into an input box come to a few hundred kilobytes at most; anything much
 // larger is no phrases file and is not read into memory.
-constexpr qint64 sizeLimit = 4 * 1024 * 1024;
+constexpr qint64 sizeLimit = qint64 { 4 } * 1024 * 1024;
 
 bool isBlank(QChar c)
 {

@@ -13,7 +13,8 @@ const QByteArray byteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 QByteArray localeSetName()
 {
-    const char* set = nl_langinfo(CODESET);
+    // Read on the UI thread; nothing in the program changes the locale after start-up.
+    const char* set = nl_langinfo(CODESET); // NOLINT(concurrency-mt-unsafe)
     return set ? QByteArray(set).toUpper() : QByteArray();
 }
 

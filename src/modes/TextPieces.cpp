@@ -190,11 +190,9 @@ void TextPieces::rebalance(std::size_t index)
     if (size >= smallestPiece || m_pieces.size() == 1)
         return;
     // Too small: joined with its smaller neighbour, and split again should the two be too large.
-    std::size_t left = index;
-    if (index + 1 == m_pieces.size())
-        left = index - 1;
-    else if (index > 0 && m_pieces[index - 1].size() <= m_pieces[index + 1].size())
-        left = index - 1;
+    const bool last = index + 1 == m_pieces.size();
+    const std::size_t left
+        = last || (index > 0 && m_pieces[index - 1].size() <= m_pieces[index + 1].size()) ? index - 1 : index;
     QString joined = textOf(m_pieces[left]);
     m_pieces[left + 1].appendTo(joined);
     m_pieces[left] = Piece::of(joined);

@@ -290,7 +290,7 @@ bool frmEditor::askToSave()
 
 std::optional<QString> frmEditor::saveCopy()
 {
-    const std::optional<QString> name = chooseFile(FileDialog::Save);
+    std::optional<QString> name = chooseFile(FileDialog::Save);
     if (!name)
         return std::nullopt;
     try {

@@ -14,7 +14,7 @@
 namespace {
 
 // A settings line is a few dozen bytes; a huge file is not read whole into memory.
-constexpr qint64 readLimit = 64 * 1024;
+constexpr qint64 readLimit = qint64 { 64 } * 1024;
 
 bool isBlank(QChar c)
 {

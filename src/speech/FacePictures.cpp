@@ -19,7 +19,7 @@ QPixmap FacePictures::faceWith(const QVariant& overlay)
     const auto found = m_composed.constFind(key);
     if (found != m_composed.cend())
         return *found;
-    const QPixmap composed = QPixmap::fromImage(m_list.Overlay(m_face, overlay));
+    QPixmap composed = QPixmap::fromImage(m_list.Overlay(m_face, overlay));
     m_composed.insert(key, composed);
     return composed;
 }

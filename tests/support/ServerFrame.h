@@ -57,8 +57,7 @@ inline std::optional<QRect> of(const QWidget& window)
         field(info, QStringLiteral("Height")));
     const QRect device = client.marginsAdded(extents(id));
     const qreal ratio = window.devicePixelRatioF();
-    return QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio, device.height() / ratio)
-        .toRect();
+    return QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio, device.height() / ratio).toRect();
 }
 
 // Whether the server shows frame, give or take the pixel a scaled frame's odd margins cost.

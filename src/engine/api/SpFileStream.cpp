@@ -18,7 +18,7 @@ namespace {
 
 QString systemError(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return qt_error_string(error);
 }
 
 PlatformError cannotCreate(const QString& fileName, int error)

@@ -1,6 +1,6 @@
 #include "engine/api/SpObjectToken.h"
 
-SpObjectToken::SpObjectToken(QString id, QString description, QMap<QString, QString> attributes)
+SpObjectToken::SpObjectToken(QString id, QString description, const QMap<QString, QString>& attributes)
     : m_id(std::move(id))
     , m_description(std::move(description))
 {

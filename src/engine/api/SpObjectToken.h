@@ -8,7 +8,7 @@
 class SpObjectToken {
 public:
     SpObjectToken() = default;
-    SpObjectToken(QString id, QString description, QMap<QString, QString> attributes = {});
+    SpObjectToken(QString id, QString description, const QMap<QString, QString>& attributes = {});
 
     QString Id() const { return m_id; }
     QString GetDescription(int locale = 0) const;

@@ -59,6 +59,7 @@ VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale&
     if (locale.language() == QLocale::C)
         wanted = QStringLiteral("en_US");
     std::vector<const SynthVoice*> order;
+    order.reserve(voices.size());
     for (const SynthVoice& v : voices)
         order.push_back(&v);
     std::stable_sort(order.begin(), order.end(),
@@ -111,6 +112,7 @@ SpObjectTokens VoiceCatalog::select(const QString& required, const QString& opti
     }
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<SpObjectToken> result;
+    result.reserve(found.size());
     for (auto& f : found)
         result.push_back(std::move(f.second));
     return SpObjectTokens(std::move(result));

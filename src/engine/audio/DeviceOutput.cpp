@@ -19,7 +19,8 @@ qint64 DeviceOutput::bufferedMs() const
 {
     qint64 ms = 0;
     for (const Run& run : m_runs)
-        ms += static_cast<qint64>(run.bytes.size()) * 1000 / (run.format.sampleRate * run.format.bytesPerFrame());
+        ms += static_cast<qint64>(run.bytes.size()) * 1000
+            / (static_cast<qint64>(run.format.sampleRate) * run.format.bytesPerFrame());
     return ms;
 }
 

@@ -9,8 +9,7 @@
 #include <cmath>
 
 AudioPipeline::AudioPipeline(int inputRate, PcmFormat output, double speed)
-    : m_inputRate(inputRate)
-    , m_output(output)
+    : m_output(output)
     , m_ratio(static_cast<double>(output.sampleRate) / inputRate)
     , m_speed(speed)
 {
@@ -39,7 +38,7 @@ AudioPipeline::~AudioPipeline()
 
 qint64 AudioPipeline::outputFrame(qint64 inputSample) const
 {
-    return std::llround(inputSample * m_ratio / m_speed);
+    return std::llround(static_cast<double>(inputSample) * m_ratio / m_speed);
 }
 
 std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, double gain)
@@ -48,7 +47,8 @@ std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, do
         return scaled(samples, gain);
     const auto scale = static_cast<float>(gain / 32768.0);
     m_in.resize(samples.size());
-    std::transform(samples.begin(), samples.end(), m_in.begin(), [scale](int16_t s) { return s * scale; });
+    std::transform(
+        samples.begin(), samples.end(), m_in.begin(), [scale](int16_t s) { return static_cast<float>(s) * scale; });
     return output(stretch(m_in, false), false);
 }
 
@@ -82,7 +82,7 @@ std::span<const float> AudioPipeline::stretch(std::span<const float> mono, bool 
 
 std::vector<int16_t> AudioPipeline::resample(std::span<const float> mono, bool endOfInput)
 {
-    m_out.resize(static_cast<size_t>(std::ceil(mono.size() * m_ratio)) + 256);
+    m_out.resize(static_cast<size_t>(std::ceil(static_cast<double>(mono.size()) * m_ratio)) + 256);
     std::vector<int16_t> frames;
     SRC_DATA data {};
     data.data_in = mono.data();

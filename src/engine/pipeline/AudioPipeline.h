@@ -36,7 +36,6 @@ private:
     std::vector<int16_t> output(std::span<const float> mono, bool endOfInput);
     std::span<const float> stretch(std::span<const float> mono, bool endOfInput);
 
-    int m_inputRate;
     PcmFormat m_output;
     double m_ratio;
     double m_speed;

@@ -39,14 +39,17 @@ HelperProcess::HelperProcess(const QString& program, const QStringList& argument
 {
     int sockets[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0)
-        throw PlatformError(QStringLiteral("The speech synthesiser could not be started: %1").arg(strerror(errno)));
+        throw PlatformError(
+            QStringLiteral("The speech synthesiser could not be started: %1").arg(qt_error_string(errno)));
     // Ours is closed with the channel whatever happens below; the child's end only here.
     m_channel = std::make_unique<MessageChannel>(sockets[0]);
     const QByteArray path = program.toLocal8Bit();
     std::vector<QByteArray> storage { path };
+    storage.reserve(static_cast<size_t>(arguments.size()) + 1);
     for (const QString& argument : arguments)
         storage.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (QByteArray& item : storage)
         argv.push_back(item.data());
     argv.push_back(nullptr);
@@ -57,7 +60,7 @@ HelperProcess::HelperProcess(const QString& program, const QStringList& argument
     if (error != 0) {
         m_pid = -1;
         throw PlatformError(
-            QStringLiteral("The speech synthesiser could not be started: %1: %2").arg(program, strerror(error)));
+            QStringLiteral("The speech synthesiser could not be started: %1: %2").arg(program, qt_error_string(error)));
     }
 }
 

@@ -24,7 +24,7 @@ constexpr std::array<const char*, PhoneCount> kNames { "_", "ae", "ax", "ah", "a
     "iy", "ih", "ix", "w", "uw", "ow", "aw", "oy", "ay", "h", "r", "l", "s", "z", "sh", "ch", "jh", "zh", "th", "dh",
     "f", "v", "d", "t", "n", "k", "g", "ng", "p", "b", "m" };
 
-constexpr std::array<signed char, PhoneCount> kVisemes { 0, 1, 1, 1, 2, 3, 4, 4, 4, 5, 6, 6, 6, 6, 7, 7, 8, 9, 10, 11,
+constexpr std::array<unsigned char, PhoneCount> kVisemes { 0, 1, 1, 1, 2, 3, 4, 4, 4, 5, 6, 6, 6, 6, 7, 7, 8, 9, 10, 11,
     12, 13, 14, 15, 15, 16, 16, 16, 16, 17, 17, 18, 18, 19, 19, 19, 20, 20, 20, 21, 21, 21 };
 
 // What an unmatched symbol becomes: a neutral half-open mouth never looks wrong for long.

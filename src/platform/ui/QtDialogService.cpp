@@ -22,7 +22,7 @@ QString qtPatterns(const QString& patterns)
 // "Wave Files (*.wav)" -> "Wave Files": Qt shows the patterns itself.
 QString withoutPatternList(const QString& description)
 {
-    const QString trimmed = description.trimmed();
+    QString trimmed = description.trimmed();
     const qsizetype open = trimmed.lastIndexOf(QLatin1Char('('));
     if (trimmed.endsWith(QLatin1Char(')')) && open > 0)
         return trimmed.left(open).trimmed();

@@ -15,7 +15,7 @@ QString SettingsFolder::path() const
 {
     if (!isInstalledCopy() && m_writable(m_programFolder))
         return m_programFolder;
-    const QString perUser = perUserFolder();
+    QString perUser = perUserFolder();
     QDir().mkpath(perUser);
     return perUser;
 }
