@@ -718,12 +718,12 @@ void MDIMain::setFileItemEnabled(int index, bool enabled)
     mnuFileItems.at(static_cast<std::size_t>(index))->setEnabled(enabled);
 }
 
-void MDIMain::funcSpeakTTS(QString speaktext)
+void MDIMain::funcSpeakTTS(const QString& speaktext)
 {
     console().funcVoiceSpeak(speaktext);
 }
 
-void MDIMain::funcRecordWavTTS(QString recordtext)
+void MDIMain::funcRecordWavTTS(const QString& recordtext)
 {
     console().SaveToWave(recordtext);
 }
