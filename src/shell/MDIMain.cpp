@@ -498,12 +498,12 @@ void MDIMain::showPaused(bool paused)
     ToolbarA->button(QStringLiteral("Pause"))->setChecked(paused);
 }
 
-void MDIMain::funcSpeakTTS(QString speaktext)
+void MDIMain::funcSpeakTTS(const QString& speaktext)
 {
     console().funcVoiceSpeak(speaktext);
 }
 
-void MDIMain::funcRecordWavTTS(QString recordtext)
+void MDIMain::funcRecordWavTTS(const QString& recordtext)
 {
     console().SaveToWave(recordtext);
 }

@@ -69,8 +69,8 @@ public:
     void mnuHelpItems_Click(int index);
     void ToolbarA_ButtonClick(const QString& key);
 
-    void funcSpeakTTS(QString speaktext);
-    void funcRecordWavTTS(QString recordtext);
+    void funcSpeakTTS(const QString& speaktext);
+    void funcRecordWavTTS(const QString& recordtext);
 
     // The frame in the child area that holds the console (created and placed on first use).
     QMdiSubWindow& consoleFrame();

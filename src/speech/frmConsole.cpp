@@ -126,7 +126,7 @@ void frmConsole::Form_Load()
             vbOKOnly, ProductCaption);
         Voice.reset();
         // Nothing works without a voice; the program ends here, not in its event loop.
-        std::exit(EXIT_FAILURE);
+        std::exit(EXIT_FAILURE); // NOLINT(concurrency-mt-unsafe): the voice and its threads are gone
     }
 }
 
