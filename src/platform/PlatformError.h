@@ -21,3 +21,12 @@ private:
     QString m_description;
     int m_number;
 };
+
+// What to tell a person of a failure: a platform failure's description, else the exception's
+// own message.
+inline QString failureText(const std::exception& failure)
+{
+    if (const auto* platform = dynamic_cast<const PlatformError*>(&failure))
+        return platform->description();
+    return QString::fromLocal8Bit(failure.what());
+}

@@ -1,7 +1,6 @@
 #include "WaveRecording.h"
 
 #include "CommonDialog.h"
-#include "FailureText.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "engine/api/SpFileStream.h"

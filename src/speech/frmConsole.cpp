@@ -4,7 +4,6 @@
 #include "ConsoleControls.h"
 #include "EventItems.h"
 #include "EventLogBox.h"
-#include "FailureText.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "ProductCaption.h"

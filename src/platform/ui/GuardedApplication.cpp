@@ -28,7 +28,5 @@ bool GuardedApplication::notify(QObject* receiver, QEvent* event)
 
 void GuardedApplication::report(const QString& caption, const std::exception& error)
 {
-    const auto* platformError = dynamic_cast<const PlatformError*>(&error);
-    const QString text = platformError ? platformError->description() : QString::fromUtf8(error.what());
-    WindowRegistry::services().messages->messageBox(nullptr, text, vbOKOnly | vbCritical, caption);
+    WindowRegistry::services().messages->messageBox(nullptr, failureText(error), vbOKOnly | vbCritical, caption);
 }
