@@ -6,16 +6,19 @@
 #include "MessageBoxes.h"
 #include "PlatformError.h"
 #include "PrintLook.h"
+#include "SpokenTextHighlighter.h"
 #include "QtDialogService.h"
 #include "TextBoxColors.h"
 #include "TextDifference.h"
 #include "TextDocumentMirror.h"
 #include "Twips.h"
+#include "TypedSentence.h"
 #include "WindowRegistry.h"
 
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace {
@@ -59,6 +62,8 @@ frmEditor::frmEditor()
 
     m_text = std::make_unique<TextDocumentMirror>(*SayText->document());
     connect(box, &EditorTextBox::characterKey, this, &frmEditor::SayText_KeyPress);
+    connect(box, &EditorTextBox::characterKey, this, &frmEditor::watchForSentenceEnd);
+    m_spokenText = new SpokenTextHighlighter(*SayText);
 
     resize(Twips::toPixelsX(6685), Twips::toPixelsY(7200));
 }
@@ -313,6 +318,27 @@ void frmEditor::writeText(const QString& path)
 QString frmEditor::text() const
 {
     return m_text->text().toString();
+}
+
+// Only the paragraph the key is typed in is read: a sentence never runs past a line break.
+void frmEditor::watchForSentenceEnd(int keyAscii)
+{
+    const QTextCursor cursor = SayText->textCursor();
+    const int at = cursor.selectionStart();
+    const QTextBlock paragraph = SayText->document()->findBlock(at);
+    const auto sentence = TypedSentence::finishedBy(paragraph.text().left(at - paragraph.position()), keyAscii);
+    if (sentence)
+        emit sentenceTyped(paragraph.position() + sentence->start, sentence->text);
+}
+
+frmEditor::Passage frmEditor::passageFromCursor() const
+{
+    QTextCursor cursor = SayText->textCursor();
+    if (!cursor.hasSelection())
+        cursor.movePosition(QTextCursor::StartOfWord);
+    const int start = cursor.selectionStart();
+    const int end = cursor.hasSelection() ? cursor.selectionEnd() : SayText->document()->characterCount() - 1;
+    return Passage { start, text().mid(start, end - start) };
 }
 
 QString frmEditor::plainText() const

@@ -7,6 +7,7 @@
 #include <optional>
 
 class QPlainTextEdit;
+class SpokenTextHighlighter;
 class TextDocumentMirror;
 
 // The text editor mode page: a borderless child window of the main window whose text box
@@ -50,6 +51,17 @@ public:
     QString selectedText() const;
     // Puts text in place of SayText's selection, the caret after it.
     void replaceSelection(const QString& text);
+    // A part of SayText's text and where in the text it begins.
+    struct Passage {
+        int offset;
+        QString text;
+    };
+    // The text to read from the cursor: the selection when there is one, else the text from the
+    // start of the word the cursor is in (or at) to the end.
+    Passage passageFromCursor() const;
+    // Marks the word and sentence being spoken in SayText.
+    SpokenTextHighlighter& spokenText() const { return *m_spokenText; }
+
     // SayText's colours as colour values (TextBoxColors).
     int foreColor() const;
     int backColor() const;
@@ -61,6 +73,9 @@ signals:
     void saveAvailable(bool available);
     // Saving under a new name became possible (true) or impossible (false).
     void saveAsAvailable(bool available);
+    // A key typed in SayText finished a sentence (a sentence mark and a space, or Enter): the
+    // sentence and where it begins in the text. The key has not yet changed the text.
+    void sentenceTyped(int offset, const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -81,8 +96,10 @@ private:
     // Writes the text in the document's encoding; throws PlatformError.
     void writeText(const QString& path);
     QString text() const;
+    void watchForSentenceEnd(int keyAscii);
 
     QPlainTextEdit* SayText;
     CommonDialog Dialogs { this };
     std::unique_ptr<TextDocumentMirror> m_text;
+    SpokenTextHighlighter* m_spokenText; // belongs to SayText
 };

@@ -2,6 +2,7 @@
 
 #include "IndexedName.h"
 #include "PictureButton.h"
+#include "SpokenTextHighlighter.h"
 #include "TextBoxColors.h"
 #include "Twips.h"
 
@@ -82,6 +83,7 @@ void frmRandomText::buildRow(int i)
     colours.setColor(QPalette::Text, QColor(0, 255, 0));
     box->setPalette(colours);
     Text1[row] = box;
+    m_spokenText[row] = new SpokenTextHighlighter(*box);
 
     cmdPlay[row] = pictureButton(fraManual, indexedName("cmdPlay", i), QStringLiteral(":/modes/play.png"),
         QStringLiteral("Play Text"), tr("Play text %1").arg(row + 1));
@@ -101,7 +103,7 @@ void frmRandomText::Form_Load()
 
 void frmRandomText::cmdPlay_Click(int i)
 {
-    emit speakRequested(textOf(i));
+    emit speakRequested(textOf(i), m_spokenText.at(static_cast<std::size_t>(i)));
 }
 
 void frmRandomText::cmdRecord_Click(int i)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SpokenTextHighlighter.h"
+
 #include <QMdiSubWindow>
 #include <array>
 
@@ -31,8 +33,9 @@ public:
     void setBackColor(int colorValue);
 
 signals:
-    // A box's text to be spoken, or to be spoken into a wave file the user chooses.
-    void speakRequested(const QString& text);
+    // A box's text to be spoken, with the marker of its words in the box; or to be spoken into a
+    // wave file the user chooses.
+    void speakRequested(const QString& text, SpokenTextHighlighter* source);
     void recordRequested(const QString& text);
 
 private:
@@ -41,6 +44,7 @@ private:
 
     QGroupBox* fraManual;
     std::array<QPlainTextEdit*, rowCount> Text1 {};
+    std::array<SpokenTextHighlighter*, rowCount> m_spokenText {}; // each belongs to its box
     std::array<QPushButton*, rowCount> cmdPlay {};
     std::array<QPushButton*, rowCount> cmdRecord {};
     QPushButton* cmdClear;

@@ -11,8 +11,11 @@
 #include "MessageBoxes.h"
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
+#include "Preferences.h"
 #include "SettingsFile.h"
 #include "SpeechMenu.h"
+#include "SpokenTextFollower.h"
+#include "SpokenTextHighlighter.h"
 #include "SystemColors.h"
 #include "Twips.h"
 #include "WindowRegistry.h"
@@ -124,11 +127,13 @@ void MDIMain::connectPage(frmEditor& editor)
 {
     connect(&editor, &frmEditor::saveAvailable, mnuFileItems[2], &QAction::setEnabled);
     connect(&editor, &frmEditor::saveAsAvailable, mnuFileItems[3], &QAction::setEnabled);
+    connect(&editor, &frmEditor::sentenceTyped, this, &MDIMain::speakTypedSentence);
 }
 
 void MDIMain::connectPage(frmRandomText& quickText)
 {
-    connect(&quickText, &frmRandomText::speakRequested, this, &MDIMain::funcSpeakTTS);
+    connect(&quickText, &frmRandomText::speakRequested, this,
+        [this](const QString& text, SpokenTextHighlighter* source) { spokenText().speak(text, source, 0); });
     connect(&quickText, &frmRandomText::recordRequested, this, &MDIMain::funcRecordWavTTS);
 }
 
@@ -147,12 +152,14 @@ void MDIMain::MDIForm_Load()
     WindowRegistry::unload<frmSplash>();
     consoleFrame();
     LogViews = new ConsoleLogViews(*this, Speech->menu(), console());
+    Speech->addReadingItems();
     setWindowTitle(ProductCaption + QStringLiteral(" - Text Editor Mode"));
     ResizeForms();
     page<frmButtons>().hide();
     page<frmRandomText>().hide();
     page<frmEditor>().show();
     LoadSettings();
+    loadPreferences();
 }
 
 void MDIMain::resizeEvent(QResizeEvent* event)
@@ -426,6 +433,48 @@ void MDIMain::mnuAutoSpeech_Click()
     SaveSettings();
 }
 
+void MDIMain::mnuHighlightWords_Click()
+{
+    const bool on = !mnuHighlightWords->isChecked();
+    mnuHighlightWords->setChecked(on);
+    spokenText().setEnabled(on);
+    Preferences(preferencesPath()).setHighlightSpokenWords(on);
+}
+
+void MDIMain::loadPreferences()
+{
+    const bool highlight = Preferences(preferencesPath()).highlightSpokenWords();
+    mnuHighlightWords->setChecked(highlight);
+    spokenText().setEnabled(highlight);
+}
+
+QString MDIMain::preferencesPath() const
+{
+    return QDir(WindowRegistry::services().folder->applicationFolder()).filePath(QStringLiteral("Preferences.ini"));
+}
+
+SpokenTextFollower& MDIMain::spokenText()
+{
+    if (!m_spokenText)
+        m_spokenText = new SpokenTextFollower(console(), this);
+    return *m_spokenText;
+}
+
+// While Automatic Speech is on, each sentence typed is spoken after the ones before it.
+void MDIMain::speakTypedSentence(int offset, const QString& text)
+{
+    if (mnuAutoSpeech->isChecked())
+        spokenText().queue(text, page<frmEditor>().spokenText(), offset);
+}
+
+void MDIMain::readFromCursor()
+{
+    ToolbarA->button(QStringLiteral("Pause"))->setChecked(false);
+    frmEditor& editor = page<frmEditor>();
+    const frmEditor::Passage passage = editor.passageFromCursor();
+    spokenText().speak(passage.text, &editor.spokenText(), passage.offset);
+}
+
 void MDIMain::mnuHelpItems_Click(int index)
 {
     // A window that is open already is shown again as it stands, restored if it was minimised.
@@ -483,7 +532,8 @@ void MDIMain::runToolbarCommand(const QString& key)
 void MDIMain::playEditorText()
 {
     ToolbarA->button(QStringLiteral("Pause"))->setChecked(false);
-    console().funcVoiceSpeak(page<frmEditor>().plainText());
+    frmEditor& editor = page<frmEditor>();
+    spokenText().speak(editor.plainText(), &editor.spokenText(), 0);
 }
 
 int MDIMain::currentMode() const

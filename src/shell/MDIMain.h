@@ -20,6 +20,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class SpeechMenu;
+class SpokenTextFollower;
 class frmButtons;
 class frmConsole;
 class frmEditor;
@@ -66,11 +67,19 @@ public:
     void mnuModesItems_Click(int index);
     void mnuSettingsItem_Click(int index);
     void mnuAutoSpeech_Click();
+    void mnuHighlightWords_Click();
     void mnuHelpItems_Click(int index);
     void ToolbarA_ButtonClick(const QString& key);
 
     void funcSpeakTTS(const QString& speaktext);
     void funcRecordWavTTS(const QString& recordtext);
+    // Speaks the editor's text from the start of the word at its cursor, or its selection.
+    void readFromCursor();
+
+    // Preferences.ini, beside Settings.ini: the preferences Settings.ini has no field for.
+    QString preferencesPath() const;
+    // Follows the console's streams to the boxes they were spoken from, marking the words there.
+    SpokenTextFollower& spokenText();
 
     // The frame in the child area that holds the console (created and placed on first use).
     QMdiSubWindow& consoleFrame();
@@ -109,6 +118,8 @@ private:
     void runEditCommand(const QString& name);
     void runToolbarCommand(const QString& key);
     void playEditorText();
+    void speakTypedSentence(int offset, const QString& text);
+    void loadPreferences();
     void exitProgram();
     void applySettings(const SettingsFields& file);
     SettingsValues currentSettings();
@@ -127,6 +138,8 @@ private:
     std::array<QAction*, 2> mnuSettingsItem {};
     std::map<int, QAction*> mnuSettingsItems; // only index 2, the separator
     QAction* mnuAutoSpeech;
+    // After Automatic Speech: marks the word being spoken in the box it comes from.
+    QAction* mnuHighlightWords;
     QMenu* mnuHelp;
     std::array<QAction*, 2> mnuHelpItems {};
     // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.
@@ -138,6 +151,7 @@ private:
     CommonDialog Dialogs { this };
 
     FramePlacement* m_placement;
+    SpokenTextFollower* m_spokenText = nullptr;
     int m_saveSettingsCalls = 0;
     bool m_settingsWriteFailed = false;
     // The encoding Settings.ini was read in; nothing when it could not be read.

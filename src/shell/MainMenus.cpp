@@ -129,6 +129,15 @@ void MainMenus::buildSettings()
         autoSpeech->setChecked(!checked);
         main.mnuAutoSpeech_Click();
     });
+
+    QAction* highlight = m_main.mnuHighlightWords = menu->addAction(QStringLiteral("Highlight Spoken Words"));
+    highlight->setObjectName(QStringLiteral("mnuHighlightWords"));
+    highlight->setCheckable(true);
+    highlight->setChecked(true);
+    QObject::connect(highlight, &QAction::triggered, &main, [&main, highlight](bool checked) {
+        highlight->setChecked(!checked);
+        main.mnuHighlightWords_Click();
+    });
 }
 
 void MainMenus::buildHelp()

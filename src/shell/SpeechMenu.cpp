@@ -26,6 +26,14 @@ const std::array<ItemLook, 4> itemLooks { {
     { "&Record to Wave File", { QKeySequence(Qt::Key_F9) } },
 } };
 
+// F8 follows the other speech keys; Alt with the arrows steps through the text as reading does.
+// None of them is taken by the Edit, File or Help keys or by the text boxes.
+const std::array<ItemLook, 3> readingLooks { {
+    { "Read From &Cursor", { QKeySequence(Qt::Key_F8) } },
+    { "&Next Sentence", { QKeySequence(Qt::ALT | Qt::Key_Right) } },
+    { "Pre&vious Sentence", { QKeySequence(Qt::ALT | Qt::Key_Left) } },
+} };
+
 } // namespace
 
 SpeechMenu::SpeechMenu(MDIMain& main)
@@ -41,6 +49,39 @@ SpeechMenu::SpeechMenu(MDIMain& main)
         const int index = static_cast<int>(i);
         connect(item, &QAction::triggered, this, [this, index] { mnuSpeechItems_Click(index); });
         mnuSpeechItems[i] = item;
+    }
+}
+
+void SpeechMenu::addReadingItems()
+{
+    if (mnuReadSeparator)
+        return;
+    mnuReadSeparator = mnuSpeech->addSeparator();
+    mnuReadSeparator->setObjectName(QStringLiteral("mnuReadSeparator"));
+    for (std::size_t i = 0; i < readingLooks.size(); ++i) {
+        QAction* item = mnuSpeech->addAction(QString::fromLatin1(readingLooks[i].caption));
+        item->setObjectName(indexedName(QStringLiteral("mnuReadItems"), static_cast<int>(i)));
+        item->setShortcuts(readingLooks[i].shortcuts);
+        const int index = static_cast<int>(i);
+        connect(item, &QAction::triggered, this, [this, index] { mnuReadItems_Click(index); });
+        mnuReadItems[i] = item;
+    }
+}
+
+// Reading from the cursor is the editor's; the sentence steps act on whatever is being spoken.
+void SpeechMenu::mnuReadItems_Click(int index)
+{
+    switch (index) {
+    case ReadFromCursor:
+        if (mode() == 0)
+            m_main.readFromCursor();
+        break;
+    case NextSentence:
+        WindowRegistry::get<frmConsole>().SkipSentences(1);
+        break;
+    case PreviousSentence:
+        WindowRegistry::get<frmConsole>().SkipSentences(-1);
+        break;
     }
 }
 

@@ -15,6 +15,7 @@ class SpeechMenu : public QObject {
     Q_OBJECT
 public:
     enum Item { Play, Pause, Stop, Record };
+    enum ReadingItem { ReadFromCursor, NextSentence, PreviousSentence };
 
     // Adds the menu to the main window's menu bar, after the menus it has.
     explicit SpeechMenu(MDIMain& main);
@@ -22,6 +23,10 @@ public:
     void mnuSpeechItems_Click(int index);
     // The menu, for the items that others add after its own.
     QMenu& menu() const { return *mnuSpeech; }
+    // Adds, after the items the menu holds, reading from the editor's cursor and stepping a
+    // sentence on or back in the speech under way.
+    void addReadingItems();
+    void mnuReadItems_Click(int index);
 
 private:
     int mode() const;
@@ -31,5 +36,7 @@ private:
 
     QMenu* mnuSpeech;
     std::array<QAction*, 4> mnuSpeechItems {};
+    QAction* mnuReadSeparator = nullptr;
+    std::array<QAction*, 3> mnuReadItems {};
     MDIMain& m_main;
 };

@@ -308,11 +308,16 @@ void frmConsole::speak(const QString& text)
         speakAndWait(text);
         return;
     }
-    voice().Speak(text, SpeakFlags);
-    reportMarkupReadAsText();
+    speakWith(text, SpeakFlags);
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
+}
+
+void frmConsole::speakWith(const QString& text, int flags)
+{
+    m_lastStream = voice().Speak(text, flags);
+    reportMarkupReadAsText();
 }
 
 // A synchronous Speak returns when its text has been spoken, its events handled on the way. So the
@@ -323,7 +328,8 @@ void frmConsole::speakAndWait(const QString& text)
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
-    voice().Speak(text, SpeakFlags);
+    // Its events arrive while it speaks, so their stream is known as the one after the last.
+    m_lastStream = voice().Speak(text, SpeakFlags);
     reportMarkupReadAsText();
 }
 
@@ -353,8 +359,21 @@ void frmConsole::funcVoiceSpeak(const QString& speaktext)
     }
 }
 
+int frmConsole::funcVoiceQueue(const QString& speaktext)
+{
+    try {
+        AppendLogText(QStringLiteral("Speak"), QString());
+        speakWith(speaktext, (SpeakFlags | SVSFlagsAsync) & ~SVSFPurgeBeforeSpeak);
+        SetSpeakState(true, IsPaused);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
+    }
+    return m_lastStream;
+}
+
 void frmConsole::VoiceStop()
 {
+    emit spokenTextReleased();
     try {
         AppendLogText(QStringLiteral("Stop"), QString());
         voice().Speak(QString(), SVSFPurgeBeforeSpeak);
@@ -391,6 +410,16 @@ void frmConsole::SkipBtn_Click()
     }
 }
 
+void frmConsole::SkipSentences(int count)
+{
+    try {
+        AppendLogText(QStringLiteral("Skip"), QString());
+        voice().Skip(QStringLiteral("Sentence"), count);
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Skip Error: "), failureText(failure));
+    }
+}
+
 // Ticking or unticking a box runs its click; the word ends at the default whatever the boxes were.
 void frmConsole::restoreSpeakFlags()
 {
@@ -406,6 +435,7 @@ void frmConsole::restoreSpeakFlags()
 // Reset leaves speech under way alone; it only returns the settings and controls to the start.
 void frmConsole::ResetBtn_Click()
 {
+    emit spokenTextReleased();
     select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
     // Without any audio device the default output cannot be chosen either; the audio-output
     // choice has just logged that, and the rest of the reset must still happen.
@@ -484,6 +514,7 @@ template <typename Action> void frmConsole::onVoiceEvent(const EventItems& line,
 void frmConsole::Voice_StartStream(int StreamNum, const QVariant& StreamPos)
 {
     onVoiceEvent(EventItems::startStream(StreamNum, StreamPos), [this] { SetSpeakState(true, IsPaused); });
+    emit streamStarted(StreamNum);
 }
 
 void frmConsole::Voice_EndStream(int StreamNum, const QVariant& StreamPos)
@@ -494,6 +525,7 @@ void frmConsole::Voice_EndStream(int StreamNum, const QVariant& StreamPos)
     });
     // The buttons return to rest even when the face cannot.
     SetSpeakState(false, IsPaused);
+    emit streamEnded(StreamNum);
     // A lost audio output (the device or the audio server went away) silenced this stream.
     if (const QString lost = voice().TakeAudioOutputError(); !lost.isEmpty())
         AppendLogText(QStringLiteral("Speak Error: "), lost);
@@ -527,11 +559,15 @@ void frmConsole::Voice_Bookmark(
 void frmConsole::Voice_Word(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
 {
     onVoiceEvent(EventItems::word(StreamNum, StreamPos, Pos, Length), [&] { HighlightSpan(Pos, Length); });
+    if (checkValue(chkSpFlagIsFilename) == 0)
+        emit wordSpoken(StreamNum, Pos, Length);
 }
 
 void frmConsole::Voice_Sentence(int StreamNum, const QVariant& StreamPos, int Pos, int Length)
 {
     onVoiceEvent(EventItems::sentence(StreamNum, StreamPos, Pos, Length), [] {});
+    if (checkValue(chkSpFlagIsFilename) == 0)
+        emit sentenceSpoken(StreamNum, Pos, Length);
 }
 
 void frmConsole::Voice_Phoneme(int StreamNumber, const QVariant& StreamPosition, int /*Duration: not logged*/,

@@ -71,6 +71,13 @@ public:
     void VoicePause();
     void SkipBtn_Click();
     void ResetBtn_Click();
+    // Queues text behind whatever is being spoken, neither purging nor resuming it; returns the
+    // stream number it is spoken under.
+    int funcVoiceQueue(const QString& speaktext);
+    // Moves the speech count sentences on (negative: back), as Skip does with its own count.
+    void SkipSentences(int count);
+    // The stream number of the text given to the voice last; 0 before any.
+    int lastStreamNumber() const { return m_lastStream; }
 
     // The voice's events. Each writes its line to the event log when "Show Events" is ticked,
     // then acts; a step that fails writes one line with the failure and the handler goes on.
@@ -113,6 +120,14 @@ public:
 signals:
     // Each line AppendLogText writes: its fixed text and its tail (a failure's description).
     void logLineAppended(const QString& text, const QString& tail);
+    // The spoken text's spans as its events reach them (not raised while the text spoken is a
+    // file name), the end of each stream, and Stop or Reset, after which no span of the streams
+    // before stays marked.
+    void wordSpoken(int StreamNum, int Pos, int Length);
+    void sentenceSpoken(int StreamNum, int Pos, int Length);
+    void streamStarted(int StreamNum);
+    void streamEnded(int StreamNum);
+    void spokenTextReleased();
 
 protected:
     bool focusNextPrevChild(bool next) override;
@@ -124,6 +139,7 @@ private:
     void select(QComboBox* list, int index, void (frmConsole::*choice)());
     void speak(const QString& text);
     void speakAndWait(const QString& text);
+    void speakWith(const QString& text, int flags);
     void restoreSpeakFlags();
     void connectVoice();
     template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);
@@ -174,4 +190,5 @@ private:
     std::unique_ptr<EventLogBox> m_log;
     std::unique_ptr<TextSpanSelector> m_spokenSpan; // highlights the word spoken in MainTxtBox
     FacePictures m_faces { MouthImgList, VisemeFace::wholeFace };
+    int m_lastStream = 0;
 };
