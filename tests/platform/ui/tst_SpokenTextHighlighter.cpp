@@ -38,16 +38,26 @@ private slots:
         QTest::addColumn<int>("removed");
         QTest::addColumn<QString>("added");
         QTest::addColumn<QString>("word"); // the old "bravo" [6, 11) as it reads now; empty: gone
-        QTest::newRow("typed before it") << 0 << 0 << "xx " << "bravo";
-        QTest::newRow("typed right before it") << 6 << 0 << "x" << "bravo";
-        QTest::newRow("typed right after it") << 11 << 0 << "y" << "bravo";
-        QTest::newRow("typed inside it") << 8 << 0 << "-" << "br-avo";
-        QTest::newRow("removed before it") << 0 << 6 << "" << "bravo";
-        QTest::newRow("removed after it") << 11 << 1 << "" << "bravo";
-        QTest::newRow("removed whole") << 6 << 5 << "" << "";
-        QTest::newRow("removed with the blanks around it") << 5 << 7 << "" << "";
-        QTest::newRow("replaced") << 6 << 5 << "delta" << "";
-        QTest::newRow("half removed") << 6 << 2 << "" << "avo";
+        QTest::newRow("typed before it") << 0 << 0 << "xx "
+                                         << "bravo";
+        QTest::newRow("typed right before it") << 6 << 0 << "x"
+                                               << "bravo";
+        QTest::newRow("typed right after it") << 11 << 0 << "y"
+                                              << "bravo";
+        QTest::newRow("typed inside it") << 8 << 0 << "-"
+                                         << "br-avo";
+        QTest::newRow("removed before it") << 0 << 6 << ""
+                                           << "bravo";
+        QTest::newRow("removed after it") << 11 << 1 << ""
+                                          << "bravo";
+        QTest::newRow("removed whole") << 6 << 5 << ""
+                                       << "";
+        QTest::newRow("removed with the blanks around it") << 5 << 7 << ""
+                                                           << "";
+        QTest::newRow("replaced") << 6 << 5 << "delta"
+                                  << "";
+        QTest::newRow("half removed") << 6 << 2 << ""
+                                      << "avo";
     }
     void editMapCarriesSpans()
     {
