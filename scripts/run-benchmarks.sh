@@ -30,6 +30,7 @@ run bench_event_lag
 run bench_memory_growth
 run bench_console_events
 run bench_undo
+run bench_highlight_lag
 
 # One summary line: the figure captured by the regular expression's group, against its target.
 check() {
@@ -69,4 +70,9 @@ check "editor key press, 1 MB, p99" "^undo key 1MB: median [0-9.]+ ms, p99 ([0-9
 check "editor key press, 10 MB, p99" "^undo key 10MB: median [0-9.]+ ms, p99 ([0-9.]+) ms.*" "<" 50 ms
 check "undo slots memory, 10 MB" "^undo memory 10MB: ([0-9.]+) MiB.*" "<" 20 MiB
 check "open 10 MB text file, max" "^open 10MB: median [0-9.]+ ms, max ([0-9.]+) ms.*" "<" 1000 ms
+check "highlight as painted, median" "^highlight-lag 20s-text median: ([0-9.]+) ms.*" "<=" 20 ms
+check "highlight as painted, p99" "^highlight-lag 20s-text p99: ([0-9.]+) ms.*" "<=" 40 ms
+check "highlight as painted, 1 MB, median" "^highlight-lag 1MB median: ([0-9.]+) ms.*" "<=" 20 ms
+check "highlight as painted, 1 MB, p99" "^highlight-lag 1MB p99: ([0-9.]+) ms.*" "<=" 40 ms
+check "highlight cost per word, 1 MB, p99" "^highlight cost 1MB: .*with its repaint median [0-9.]+ ms, p99 ([0-9.]+) ms.*" "<=" 5 ms
 exit $failed

@@ -160,14 +160,14 @@ void TestConsoleLogViews::noticeKeepsClearOfTheConsole()
     QVERIFY(notice().geometry().right() < m_main->consoleFrame().geometry().left());
 }
 
-// The log window opens from the Speech menu's last item, shows every line the console has
-// written and follows each new one.
+// The log window opens from the Speech menu's item after its four own, shows every line the
+// console has written and follows each new one.
 void TestConsoleLogViews::logWindowShowsTheWholeLogAndFollowsIt()
 {
     failRecording();
     const QList<QAction*> items = control<QMenu>(*m_main, "mnuSpeech")->actions();
-    QCOMPARE(items.constLast(), control<QAction>(*m_main, "mnuEventLog"));
-    items.constLast()->trigger();
+    QCOMPARE(items.value(5), control<QAction>(*m_main, "mnuEventLog"));
+    items.value(5)->trigger();
     EventLogWindow& window = logWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QVERIFY(window.isWindow());

@@ -26,6 +26,7 @@ private slots:
     void cleanup();
 
     void menusInOrder();
+    void shortcutsAreTakenOnce();
     void menuItem_data();
     void menuItem();
     void toolbarButton_data();
@@ -74,9 +75,27 @@ void TestMDIMain::menusInOrder()
         QCOMPARE(bar[i]->menu()->objectName(), names[i]);
         QCOMPARE(bar[i]->text(), captions[i]);
     }
-    const QList<int> itemCounts { 9, 6, 3, 4, 6, 2 };
+    const QList<int> itemCounts { 9, 6, 3, 5, 10, 2 };
     for (int i = 0; i < bar.size(); ++i)
         QCOMPARE(bar[i]->menu()->actions().size(), itemCounts[i]);
+}
+
+// No key runs two commands: every shortcut of the menus and the toolbar is taken once (the child
+// frames' own unnamed window-menu actions, Ctrl+F4 for each, are not the program's commands).
+void TestMDIMain::shortcutsAreTakenOnce()
+{
+    QMap<QString, QString> owners;
+    for (const QAction* action : main->findChildren<QAction*>()) {
+        if (action->objectName().isEmpty())
+            continue;
+        for (const QKeySequence& keys : action->shortcuts()) {
+            const QString key = keys.toString();
+            QVERIFY2(!owners.contains(key),
+                qPrintable(QString("%1 is %2's and %3's").arg(key, owners.value(key), action->objectName())));
+            owners.insert(key, action->objectName());
+        }
+    }
+    QVERIFY(owners.contains("F8"));
 }
 
 void TestMDIMain::menuItem_data()
@@ -114,8 +133,13 @@ void TestMDIMain::menuItem_data()
     row("mnuSettings", "mnuSettingsItem(1)", 1, "Change &Text Color");
     row("mnuSettings", "mnuSettingsItems(2)", 2, "-");
     row("mnuSettings", "mnuAutoSpeech", 3, "Automatic Speech", {}, true);
+    row("mnuSettings", "mnuHighlightWords", 4, "Highlight Spoken Words", {}, true);
     row("mnuSpeech", "mnuEventLogSeparator", 4, "-");
     row("mnuSpeech", "mnuEventLog", 5, "Event &Log");
+    row("mnuSpeech", "mnuReadSeparator", 6, "-");
+    row("mnuSpeech", "mnuReadItems(0)", 7, "Read From &Cursor", QKeySequence("F8"));
+    row("mnuSpeech", "mnuReadItems(1)", 8, "&Next Sentence", QKeySequence("Alt+Right"));
+    row("mnuSpeech", "mnuReadItems(2)", 9, "Pre&vious Sentence", QKeySequence("Alt+Left"));
     row("mnuHelp", "mnuHelpItems(0)", 0, "&Help", QKeySequence("Ctrl+H"));
     row("mnuHelp", "mnuHelpItems(1)", 1, "About Parlora");
 }
