@@ -11,6 +11,7 @@
 // is deterministic, and the device stream is the file's format, 22 kHz 16-bit mono). The play time
 // is the render time plus the null sink's block. The repaint is timed when the viewport's paint
 // event returns; what the window system then does with the pixels (Xvfb or offscreen) is not in it.
+// HIGHLIGHT_LAG_DEBUG=1 prints every word's figures.
 
 #include "BenchSupport.h"
 #include "MDIMain.h"
@@ -215,7 +216,7 @@ void report(const Run& run, const std::vector<int16_t>& sound, const MonitorReco
     Match m = bestShift(sound, onset - rate / 100, rate / 10, recording, heard - onset - rate / 50,
         heard - onset + rate / 50);
     qint64 shift = m.shift;
-    std::vector<double> lags;
+    std::vector<double> lags, afterEvent;
     int unpainted = 0, weak = 0;
     for (size_t i = 0; i < run.words.size(); ++i) {
         const qint64 at = run.words[i].streamBytes / 2;
@@ -234,6 +235,11 @@ void report(const Run& run, const std::vector<int16_t>& sound, const MonitorReco
         const Clock::time_point played
             = recorder.timeOf(double(at + shift)) + std::chrono::microseconds(qint64(blockMs * 1000));
         lags.push_back(msBetween(played, painted->second));
+        afterEvent.push_back(msBetween(run.words[i].handled, painted->second));
+        if (qEnvironmentVariableIsSet("HIGHLIGHT_LAG_DEBUG"))
+            std::printf("  word %zu at %lld shift %lld corr %.2f event-played %.2f paint-played %.2f\n", i,
+                (long long)at, (long long)shift, m.correlation, msBetween(played, run.words[i].handled),
+                lags.back());
     }
     if (lags.empty()) {
         std::printf("highlight-lag %s: no word was measured\n", run.name);
@@ -244,6 +250,9 @@ void report(const Run& run, const std::vector<int16_t>& sound, const MonitorReco
         run.name, lags.size(), unpainted, weak, percentile(lags, 0), percentile(lags, 100));
     for (double& lag : lags)
         lag = std::abs(lag);
+    std::printf("highlight-lag %s: the marked repaint done %.2f ms (median), %.2f ms (p99) after the Word event "
+                "was handled\n",
+        run.name, median(afterEvent), percentile(afterEvent, 99));
     std::printf("highlight-lag %s median: %.2f ms\n", run.name, median(lags));
     std::printf("highlight-lag %s p99: %.2f ms\n", run.name, percentile(lags, 99));
 }
