@@ -30,7 +30,6 @@
 #include <QEventLoop>
 #include <QPaintEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
@@ -189,8 +188,9 @@ Run speak(const char* name, MDIMain& main, QPlainTextEdit& box, int offset, int 
     QObject::connect(console.Voice.get(), &SpVoice::EndStream, &context, [&] { ended = true; });
     QTextCursor caret(box.document());
     caret.setPosition(offset);
+    // Placing the caret shows it; the box does not follow the word for a moment after that
+    // scroll, and the word starts there.
     box.setTextCursor(caret);
-    box.verticalScrollBar()->setValue(0);
     run.spoken = Clock::now();
     if (offset == 0)
         main.ToolbarA_ButtonClick(QStringLiteral("Play"));
@@ -229,6 +229,9 @@ void report(const Run& run, const std::vector<int16_t>& sound, const MonitorReco
             ++weak;
         const auto painted = run.painted.find(i);
         if (painted == run.painted.end()) {
+            if (qEnvironmentVariableIsSet("HIGHLIGHT_LAG_DEBUG"))
+                std::printf("  word %zu unpainted; handled %.2f ms after the one before\n", i,
+                    i > 0 ? msBetween(run.words[i - 1].handled, run.words[i].handled) : 0.0);
             ++unpainted;
             continue;
         }

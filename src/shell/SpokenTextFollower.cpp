@@ -86,8 +86,6 @@ void SpokenTextFollower::sentenceSpoken(int stream, int position, int length)
     m_showing[spoken->box.data()] = stream;
     if (const auto span = spoken->edits->span(start, start + length))
         spoken->box->showSentence(span->start, span->end);
-    // A new sentence's words are not yet reached: the last word marked is of the one before.
-    spoken->box->hideWord();
 }
 
 // Streams are spoken in order, so one that ends leaves no earlier stream to come, started or not.

@@ -41,9 +41,13 @@ void SpokenTextHighlighter::hideWord()
     paint();
 }
 
+// A word outside the new sentence belongs to the one before: its words are not yet reached.
 void SpokenTextHighlighter::showSentence(int start, int end)
 {
     m_sentence = span(start, end);
+    if (!m_word.isNull()
+        && (m_word.selectionStart() < m_sentence.selectionStart() || m_word.selectionEnd() > m_sentence.selectionEnd()))
+        m_word = QTextCursor();
     paint();
 }
 

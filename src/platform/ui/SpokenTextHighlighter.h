@@ -19,7 +19,8 @@ public:
     // Belongs to the box.
     explicit SpokenTextHighlighter(QPlainTextEdit& box);
 
-    // Positions are the document's as it stands: [start, end).
+    // Positions are the document's as it stands: [start, end). A new sentence unmarks a word
+    // outside it.
     void showWord(int start, int end);
     void hideWord();
     void showSentence(int start, int end);

@@ -130,6 +130,14 @@ private slots:
         QCOMPARE(shown[1].format.foreground().color(), marks.colors().wordText);
         QCOMPARE(shown[0].format.background().color(), marks.colors().sentenceBackground);
 
+        // The next sentence's band leaves no word of the one before marked.
+        marks.showSentence(15, 25);
+        QCOMPARE(marked(marks.word()), QString());
+        QCOMPARE(box->extraSelections().size(), 1);
+        marks.showWord(15, 19);
+        marks.showSentence(15, 25);
+        QCOMPARE(marked(marks.word()), QStringLiteral("four"));
+
         marks.clear();
         QVERIFY(box->extraSelections().isEmpty());
         QCOMPARE(box->toPlainText(), QStringLiteral("one two three. four five."));
