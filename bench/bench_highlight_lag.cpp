@@ -7,9 +7,10 @@
 //
 // Clock and position as bench_event_lag takes them: parec records the sink's monitor, the clock is
 // fitted on its reads, and a word's sound is found in the recording by normalised
-// cross-correlation with the same text rendered to a wave file by a second voice (the synthesiser
-// is deterministic, and the device stream is the file's format, 22 kHz 16-bit mono). The play time
-// is the render time plus the null sink's block. The repaint is timed when the viewport's paint
+// cross-correlation with a copy of what the voice handed to the device (the console's voice is
+// replaced by one whose audio provider keeps that copy, its events wired to the console's
+// handlers as the console wires its own). The play time is the render time plus the null sink's
+// block. The repaint is timed when the viewport's paint
 // event returns; what the window system then does with the pixels (Xvfb or offscreen) is not in it.
 // HIGHLIGHT_LAG_DEBUG=1 prints every word's figures.
 
@@ -20,9 +21,9 @@
 #include "SpokenTextHighlighter.h"
 #include "TemporaryFolder.h"
 #include "WindowRegistry.h"
-#include "engine/api/SpAudioFormat.h"
-#include "engine/api/SpFileStream.h"
 #include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/synth/SynthesizerProcess.h"
 #include "frmConsole.h"
 #include "frmEditor.h"
 
@@ -30,11 +31,11 @@
 #include <QEventLoop>
 #include <QPaintEvent>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 
 using namespace bench;
@@ -52,20 +53,20 @@ void settle(int ms)
 }
 
 struct Match {
-    qint64 shift = 0; // recording index minus rendered index
+    qint64 shift = 0; // recording index minus handed index
     double correlation = 0;
 };
 
-// The shift in [from, to] at which a window of the rendered audio best matches the recording.
-Match bestShift(const std::vector<int16_t>& rendered, qint64 begin, qint64 length,
-    const std::vector<int16_t>& recording, qint64 from, qint64 to)
+// The shift in [from, to] at which a window of the handed audio best matches the recording.
+Match bestShift(const std::vector<int16_t>& handed, qint64 begin, qint64 length, const std::vector<int16_t>& recording,
+    qint64 from, qint64 to)
 {
     Match best { from, -2 };
     begin = std::max<qint64>(0, begin);
-    length = std::min<qint64>(length, static_cast<qint64>(rendered.size()) - begin);
+    length = std::min<qint64>(length, static_cast<qint64>(handed.size()) - begin);
     double ownEnergy = 0;
     for (qint64 i = 0; i < length; ++i)
-        ownEnergy += double(rendered[size_t(begin + i)]) * rendered[size_t(begin + i)];
+        ownEnergy += double(handed[size_t(begin + i)]) * handed[size_t(begin + i)];
     if (length <= 0 || ownEnergy <= 0)
         return best;
     for (qint64 shift = from; shift <= to; ++shift) {
@@ -75,7 +76,7 @@ Match bestShift(const std::vector<int16_t>& rendered, qint64 begin, qint64 lengt
         double dot = 0, energy = 0;
         for (qint64 i = 0; i < length; ++i) {
             const double r = recording[size_t(start + i)];
-            dot += r * rendered[size_t(begin + i)];
+            dot += r * handed[size_t(begin + i)];
             energy += r * r;
         }
         const double correlation = energy > 0 ? dot / std::sqrt(energy * ownEnergy) : 0;
@@ -107,18 +108,75 @@ double sinkBlockMs()
     return std::stod(m[1]) / 1000;
 }
 
-// Renders text as the console speaks it, to a wave file, and reads it back.
-std::vector<int16_t> rendered(const QString& text, const QTemporaryDir& dir)
+// Keeps a copy of what the engine hands to the device, in play order.
+class TeeSource final : public PcmSource {
+public:
+    TeeSource(PcmSource& inner, std::vector<char>& copy, std::mutex& mutex)
+        : m_inner(inner)
+        , m_copy(copy)
+        , m_mutex(mutex)
+    {
+    }
+    qint64 readPcm(char* data, qint64 maxBytes) override
+    {
+        const qint64 n = m_inner.readPcm(data, maxBytes);
+        if (n > 0) {
+            std::lock_guard lock(m_mutex);
+            m_copy.insert(m_copy.end(), data, data + n);
+        }
+        return n;
+    }
+
+private:
+    PcmSource& m_inner;
+    std::vector<char>& m_copy;
+    std::mutex& m_mutex;
+};
+
+class TeeProvider final : public AudioOutputProvider {
+public:
+    std::vector<AudioDeviceInfo> outputs() const override { return m_real.outputs(); }
+    std::unique_ptr<AudioDeviceSink> open(
+        const QByteArray& deviceId, const PcmFormat& format, PcmSource& source) override
+    {
+        m_sources.push_back(std::make_unique<TeeSource>(source, m_copy, m_mutex));
+        return m_real.open(deviceId, format, *m_sources.back());
+    }
+    qint64 size() const
+    {
+        std::lock_guard lock(m_mutex);
+        return static_cast<qint64>(m_copy.size() / 2);
+    }
+    std::vector<int16_t> samples() const
+    {
+        std::lock_guard lock(m_mutex);
+        std::vector<int16_t> out(m_copy.size() / 2);
+        std::memcpy(out.data(), m_copy.data(), out.size() * 2);
+        return out;
+    }
+
+private:
+    PulseOutputProvider m_real;
+    std::vector<std::unique_ptr<TeeSource>> m_sources; // outlive the sinks: the voice drops those first
+    mutable std::mutex m_mutex;
+    std::vector<char> m_copy;
+};
+
+// The console's voice, now one whose device audio is copied; its default format is the
+// console's, 22 kHz 16-bit mono, the recording's.
+TeeProvider& copyDeviceAudio(frmConsole& console)
 {
-    SpVoice voice;
-    auto file = std::make_shared<SpFileStream>();
-    file->Format().setType(SAFT22kHz16BitMono);
-    const QString path = dir.filePath(QStringLiteral("rendered.wav"));
-    file->Open(path);
-    voice.setAudioOutputStream(file);
-    voice.Speak(text, SVSFIsXML);
-    file->Close();
-    return readMonoWave(path);
+    auto provider = std::make_unique<TeeProvider>();
+    TeeProvider& tee = *provider;
+    console.Voice = std::make_unique<SpVoice>(std::make_unique<SynthesizerProcess>(), std::move(provider));
+    console.Voice->setAudioOutput(SpObjectToken());
+    SpVoice* voice = console.Voice.get();
+    QObject::connect(voice, &SpVoice::StartStream, &console, &frmConsole::Voice_StartStream);
+    QObject::connect(voice, &SpVoice::EndStream, &console, &frmConsole::Voice_EndStream);
+    QObject::connect(voice, &SpVoice::Word, &console, &frmConsole::Voice_Word);
+    QObject::connect(voice, &SpVoice::Sentence, &console, &frmConsole::Voice_Sentence);
+    QObject::connect(voice, &SpVoice::Viseme, &console, &frmConsole::Voice_Viseme);
+    return tee;
 }
 
 // Times the end of each repaint of a box's viewport, and which word the box had marked then.
@@ -169,15 +227,16 @@ struct WordEvent {
 struct Run {
     const char* name;
     Clock::time_point spoken;
+    qint64 handedBase = 0; // the copy's size when it was spoken
     std::vector<WordEvent> words;
     std::map<size_t, Clock::time_point> painted;
 };
 
 // Speaks the editor's text from offset (Read From Cursor when it is not 0) for up to `seconds`.
-Run speak(const char* name, MDIMain& main, QPlainTextEdit& box, int offset, int seconds)
+Run speak(const char* name, MDIMain& main, QPlainTextEdit& box, int offset, int seconds, const TeeProvider& tee)
 {
     frmConsole& console = WindowRegistry::get<frmConsole>();
-    Run run { name, {}, {}, {} };
+    Run run { name, {}, tee.size(), {}, {} };
     PaintWatch watch(box);
     QObject context;
     bool ended = false;
@@ -207,19 +266,19 @@ Run speak(const char* name, MDIMain& main, QPlainTextEdit& box, int offset, int 
 void report(const Run& run, const std::vector<int16_t>& sound, const MonitorRecorder& recorder, double blockMs)
 {
     const std::vector<int16_t>& recording = recorder.samples();
-    const qint64 onset = firstLoud(sound, 0, 2000);
+    const qint64 onset = firstLoud(sound, run.handedBase, 2000);
     const qint64 heard = firstLoud(recording, recorder.samplesBy(run.spoken), 2000);
     if (onset < 0 || heard < 0) {
         std::printf("highlight-lag %s: the speech was not found in the recording\n", run.name);
         return;
     }
-    Match m = bestShift(sound, onset - rate / 100, rate / 10, recording, heard - onset - rate / 50,
-        heard - onset + rate / 50);
+    Match m = bestShift(
+        sound, onset - rate / 100, rate / 10, recording, heard - onset - rate / 50, heard - onset + rate / 50);
     qint64 shift = m.shift;
     std::vector<double> lags, afterEvent;
     int unpainted = 0, weak = 0;
     for (size_t i = 0; i < run.words.size(); ++i) {
-        const qint64 at = run.words[i].streamBytes / 2;
+        const qint64 at = run.handedBase + run.words[i].streamBytes / 2;
         if (at + rate / 10 >= static_cast<qint64>(sound.size()))
             break;
         m = bestShift(sound, at - rate / 50, rate / 10, recording, shift - rate / 200, shift + rate * 3 / 20);
@@ -241,8 +300,7 @@ void report(const Run& run, const std::vector<int16_t>& sound, const MonitorReco
         afterEvent.push_back(msBetween(run.words[i].handled, painted->second));
         if (qEnvironmentVariableIsSet("HIGHLIGHT_LAG_DEBUG"))
             std::printf("  word %zu at %lld shift %lld corr %.2f event-played %.2f paint-played %.2f\n", i,
-                (long long)at, (long long)shift, m.correlation, msBetween(played, run.words[i].handled),
-                lags.back());
+                (long long)at, (long long)shift, m.correlation, msBetween(played, run.words[i].handled), lags.back());
     }
     if (lags.empty()) {
         std::printf("highlight-lag %s: no word was measured\n", run.name);
@@ -306,22 +364,16 @@ int main(int argc, char** argv)
     main.resize(1000, 700);
     main.show();
     auto& box = control<QPlainTextEdit>(WindowRegistry::get<frmEditor>(), QStringLiteral("SayText"));
-    QTemporaryDir dir;
-
+    const TeeProvider& tee = copyDeviceAudio(WindowRegistry::get<frmConsole>());
     const QString passage = prose(400, 11);
-    const std::vector<int16_t> sound = rendered(passage, dir);
-    const double blockMs = sinkBlockMs();
-    if (sound.empty() || blockMs < 0) {
-        std::fprintf(stderr, "highlight-lag: the passage could not be rendered or the sink's block is unknown\n");
-        return 1;
-    }
     // The device is opened once before, as in a program that has spoken already.
     box.setPlainText(QStringLiteral("Ready."));
     main.ToolbarA_ButtonClick(QStringLiteral("Play"));
     settle(1500);
 
     box.setPlainText(passage);
-    const Run shortText = speak("20s-text", main, box, 0, 30);
+    const Run shortText = speak("20s-text", main, box, 0, 30, tee);
+    const double blockMs = sinkBlockMs();
 
     // The passage in the middle of 1 MB, each half in paragraphs of prose.
     const QString half = prose(megabyte / 2, 5).replace(QStringLiteral(". "), QStringLiteral(".\n"));
@@ -329,8 +381,13 @@ int main(int argc, char** argv)
         + half.left(megabyte - megabyte / 2 - passage.size() - 2);
     box.setPlainText(document);
     const int middle = static_cast<int>(megabyte / 2 + 1);
-    const Run longText = speak("1MB", main, box, middle, 20);
+    const Run longText = speak("1MB", main, box, middle, 20, tee);
     recorder.stop(shortText.spoken - std::chrono::milliseconds(300));
+    const std::vector<int16_t> sound = tee.samples();
+    if (blockMs < 0) {
+        std::fprintf(stderr, "highlight-lag: pactl did not report the sink's latency\n");
+        return 1;
+    }
 
     std::printf("highlight-lag setup: null sink block %.1f ms; %zu and %zu Word events; platform %s\n", blockMs,
         shortText.words.size(), longText.words.size(), qPrintable(QGuiApplication::platformName()));
