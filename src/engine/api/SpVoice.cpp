@@ -419,5 +419,8 @@ void SpVoice::raise(const SpeechEvent& e)
     case SpeechEvent::Kind::EnginePrivate:
         emit EnginePrivate(e.stream, static_cast<int>(e.position), QVariant(e.a));
         break;
+    case SpeechEvent::Kind::Trouble:
+        emit synthesizerTrouble(e.stream, e.text, e.a != 0);
+        break;
     }
 }
