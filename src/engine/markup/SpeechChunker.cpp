@@ -1,6 +1,7 @@
 #include "engine/markup/SpeechChunker.h"
 
 #include "engine/markup/ChunkBuilder.h"
+#include "engine/markup/LanguageTable.h"
 
 #include <QStringList>
 #include <optional>
@@ -49,6 +50,22 @@ bool writesOrdinalDot(QStringView language)
     static const QStringList languages { "de", "da", "nb", "nn", "no", "fi", "is", "fo", "cs", "sk", "sl", "hr", "sr",
         "bs", "pl", "hu", "et", "lv", "lt", "tr" };
     return languages.contains(language.left(language.indexOf(u'-')).toString(), Qt::CaseInsensitive);
+}
+
+// The language a state speaks in, when markup names one: <lang>, or a voice required by language.
+QString languageOf(const MarkupState& state)
+{
+    if (!state.language.isEmpty())
+        return state.language;
+    for (const QString& part : state.voiceRequired.split(u';')) {
+        const QString value = part.section(u'=', 1).trimmed();
+        if (part.section(u'=', 0, 0).trimmed().compare(QLatin1String("Language"), Qt::CaseInsensitive) != 0)
+            continue;
+        const std::optional<unsigned> id = LanguageTable::firstId(value);
+        const std::optional<QString> tag = id ? LanguageTable::tag(*id) : std::nullopt;
+        return tag.value_or(value);
+    }
+    return {};
 }
 
 bool sameVoice(const MarkupState& a, const MarkupState& b)
@@ -185,8 +202,8 @@ bool SpeechChunker::Scan::abbreviationAt(QStringView text, qsizetype i) const
         return true;
     const bool digits = !before.isEmpty() && before.size() <= 2
         && std::all_of(before.begin(), before.end(), [](QChar ch) { return ch.isDigit(); });
-    const QString& language = m_state && !m_state->language.isEmpty() ? m_state->language : m_chunker.m_language;
-    return digits && writesOrdinalDot(language);
+    const QString marked = m_state ? languageOf(*m_state) : QString();
+    return digits && writesOrdinalDot(marked.isEmpty() ? m_chunker.m_language : marked);
 }
 
 // Feeds the blanks after text[i] to the builder; returns where they end.
