@@ -138,6 +138,10 @@ private slots:
                                   << int(SVSFIsXML) << QStringList { "今", "天", "很", "好", "我", "们", "去", "吧" };
         QTest::newRow("Japanese") << QStringLiteral("<voice required=\"Language=411\">カタカナです。</voice>")
                                   << int(SVSFIsXML) << QStringList { "カタカナ", "で", "す" };
+        QTest::newRow("kanji") << QStringLiteral("<voice required=\"Language=411\">今日は雨です。</voice>")
+                               << int(SVSFIsXML) << QStringList { "今", "日", "は", "雨", "で", "す" };
+        QTest::newRow("Thai") << QStringLiteral("<voice required=\"Language=41E\">วันนี้อากาศดี</voice>") << int(SVSFIsXML)
+                              << QStringList { "วัน", "นี้", "อากาศ", "ดี" };
         QTest::newRow("alias") << QStringLiteral("<speak>The <sub alias=\"World Wide Web Consortium\">W3C</sub> "
                                                  "says so.</speak>")
                                << int(SVSFIsXML) << QStringList { "The", "W3C", "says", "so" };

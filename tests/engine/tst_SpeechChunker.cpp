@@ -36,6 +36,8 @@ private slots:
         const Cut chinese = cut(QStringLiteral("今天天气很好。我们去公园吧！"));
         QCOMPARE(chinese.sentences, (QStringList { "今天天气很好。", "我们去公园吧！" }));
         QCOMPARE(chinese.words.join('|'), QStringLiteral("今|天|天|气|很|好|我|们|去|公|园|吧"));
+        // Ideographs beyond the basic plane are words of their own too.
+        QCOMPARE(cut(QStringLiteral("𠀀𠀁")).words.join('|'), QStringLiteral("𠀀|𠀁"));
 
         const Cut quoted = cut(QStringLiteral("「はい。」カタカナです。"));
         QCOMPARE(quoted.sentences, (QStringList { "「はい。」", "カタカナです。" }));

@@ -1,5 +1,6 @@
 #include "engine/markup/ChunkBuilder.h"
 
+#include <QList>
 #include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
@@ -14,9 +15,9 @@ bool isWordCharacter(QChar ch)
 }
 
 // Scripts written without blanks between words; their words are found by their word breaks.
-bool unspaced(QChar ch)
+bool unspaced(uint codePoint)
 {
-    switch (ch.script()) {
+    switch (QChar::script(codePoint)) {
     case QChar::Script_Han:
     case QChar::Script_Hiragana:
     case QChar::Script_Katakana:
@@ -133,7 +134,8 @@ void ChunkBuilder::text(const QString& escaped, qsizetype origin)
 
 void ChunkBuilder::endWord()
 {
-    if (std::any_of(m_wordText.begin(), m_wordText.end(), unspaced))
+    const QList<uint> codePoints = m_wordText.toUcs4();
+    if (std::any_of(codePoints.begin(), codePoints.end(), unspaced))
         splitWord();
     else if (!m_wordText.isEmpty())
         addWord(0, m_wordText.size());
