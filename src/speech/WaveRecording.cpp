@@ -3,7 +3,9 @@
 #include "CommonDialog.h"
 #include "MessageBoxes.h"
 #include "PlatformError.h"
+#include "RecordingProgress.h"
 #include "engine/api/SpFileStream.h"
+#include "engine/api/SpVoice.h"
 #include "frmConsole.h"
 
 #include <QComboBox>
@@ -65,9 +67,16 @@ void WaveRecording::speakIntoFile(const QString& text)
         m_console.voice().Resume();
         m_console.SetSpeakState(m_console.IsSpeaking, false);
     }
-    m_console.voice().Speak(text, m_console.SpeakFlags);
+    SpVoice& voice = m_console.voice();
+    const int stream = voice.Speak(text, m_console.SpeakFlags | SVSFlagsAsync);
     m_console.reportMarkupReadAsText();
-    m_console.voice().WaitUntilDone(-1);
+    const qsizetype length = (m_console.SpeakFlags & SVSFIsFilename) ? 0 : text.size();
+    RecordingProgress progress(voice, stream, length, m_dialog.FileName, &m_console);
+    if (!progress.waitUntilDone()) {
+        // The unfinished file goes with the stream: it is never given its name.
+        voice.Speak(QString(), SVSFPurgeBeforeSpeak);
+        throw PlatformError(QStringLiteral("The recording was cancelled."));
+    }
     // A text the synthesiser could not finish is a failed recording, not a short one.
     if (const QString cut = m_stream->cutShort(); !cut.isEmpty())
         throw PlatformError(cut);

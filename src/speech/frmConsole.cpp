@@ -474,6 +474,7 @@ void frmConsole::connectVoice()
     connect(v, &SpVoice::Viseme, this, &frmConsole::Voice_Viseme);
     connect(v, &SpVoice::AudioLevel, this, &frmConsole::Voice_AudioLevel);
     connect(v, &SpVoice::EnginePrivate, this, &frmConsole::Voice_EnginePrivate);
+    connect(v, &SpVoice::synthesizerTrouble, this, &frmConsole::Voice_SynthesizerTrouble);
 }
 
 void frmConsole::LogVoiceEvent(const QStringList& items)
@@ -529,6 +530,16 @@ void frmConsole::Voice_EndStream(int StreamNum, const QVariant& StreamPos)
     // A lost audio output (the device or the audio server went away) silenced this stream.
     if (const QString lost = voice().TakeAudioOutputError(); !lost.isEmpty())
         AppendLogText(QStringLiteral("Speak Error: "), lost);
+}
+
+// A restarted synthesiser went on speaking: a note in the log. One that could not go on silenced
+// the rest of the stream, which the user must see.
+void frmConsole::Voice_SynthesizerTrouble(int, const QString& Description, bool Restarted)
+{
+    if (Restarted)
+        AppendLogText(QStringLiteral("Speech synthesiser restarted"), QStringLiteral(" (%1)").arg(Description));
+    else
+        AppendLogText(QStringLiteral("Speak Error: "), Description);
 }
 
 // The first entry whose text is the token's description, compared exactly.

@@ -93,6 +93,7 @@ public:
         int StreamNum, const QVariant& StreamPos, int Duration, int VisemeType, int Feature, int VisemeId);
     void Voice_AudioLevel(int StreamNumber, const QVariant& StreamPosition, int AudioLevel);
     void Voice_EnginePrivate(int StreamNumber, int StreamPosition, const QVariant& lParam);
+    void Voice_SynthesizerTrouble(int StreamNumber, const QString& Description, bool Restarted);
 
     // Writes "  Event: " and the items joined by ", " when "Show Events" is ticked.
     void LogVoiceEvent(const QStringList& items);

@@ -134,6 +134,44 @@ private slots:
             << QStringLiteral("Smile 😀 again") << int(SVSFIsNotXML) << QStringList { "Smile", "😀", "again" };
         QTest::newRow("two sentences") << QStringLiteral("One two. Three four? Five.") << int(SVSFIsNotXML)
                                        << QStringList { "One", "two", "Three", "four", "Five" };
+        QTest::newRow("Mandarin") << QStringLiteral("<voice required=\"Language=804\">今天很好。我们去吧。</voice>")
+                                  << int(SVSFIsXML) << QStringList { "今", "天", "很", "好", "我", "们", "去", "吧" };
+        QTest::newRow("Japanese") << QStringLiteral("<voice required=\"Language=411\">カタカナです。</voice>")
+                                  << int(SVSFIsXML) << QStringList { "カタカナ", "で", "す" };
+        QTest::newRow("kanji") << QStringLiteral("<voice required=\"Language=411\">今日は雨です。</voice>")
+                               << int(SVSFIsXML) << QStringList { "今", "日", "は", "雨", "で", "す" };
+        QTest::newRow("Thai") << QStringLiteral("<voice required=\"Language=41E\">วันนี้อากาศดี</voice>") << int(SVSFIsXML)
+                              << QStringList { "วัน", "นี้", "อากาศ", "ดี" };
+        QTest::newRow("alias") << QStringLiteral("<speak>The <sub alias=\"World Wide Web Consortium\">W3C</sub> "
+                                                 "says so.</speak>")
+                               << int(SVSFIsXML) << QStringList { "The", "W3C", "says", "so" };
+    }
+
+    // Words the synthesiser does not report ("the", "a"; "le", "monde") are placed at their own
+    // sound: each word after the one before it, and every word before the last phoneme.
+    void everyWordIsPlacedAtItsSound_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << QStringLiteral("It sat on the mat of a dog.");
+        QTest::newRow("French") << QStringLiteral(
+            "<voice required=\"Language=40C\">Je dis bonjour à tout le monde.</voice>");
+        QTest::newRow("German") << QStringLiteral(
+            "<voice required=\"Language=407\">Wir sehen uns am 3. Mai in der Stadt.</voice>");
+    }
+
+    void everyWordIsPlacedAtItsSound()
+    {
+        QFETCH(QString, text);
+        VoiceEventLog log(*m_voice);
+        speakToFile(text, SVSFIsXML);
+        const auto words = log.of(QStringLiteral("Word"));
+        const auto phonemes = log.of(QStringLiteral("Phoneme"));
+        QVERIFY(!words.empty() && !phonemes.empty());
+        QCOMPARE(log.of(QStringLiteral("Sentence")).size(), size_t(1));
+        for (size_t i = 1; i < words.size(); ++i)
+            QVERIFY2(words[i].position > words[i - 1].position, qPrintable(log.words(text).at(qsizetype(i))));
+        QVERIFY(words.back().position < phonemes.back().position);
+        checkStreamFrame(log);
     }
 
     void wordsSelectExactlyTheSpokenWord()
@@ -231,10 +269,20 @@ private slots:
         QCOMPARE(log.of("Bookmark")[0].text, QStringLiteral("ssml"));
     }
 
+    void phonemesAndVisemesFollowEachOther_data()
+    {
+        QTest::addColumn<int>("rate");
+        QTest::newRow("normal") << 0;
+        // The fastest rate, where the synthesiser reports zero-length phonemes out of order.
+        QTest::newRow("fastest") << 10;
+    }
+
     void phonemesAndVisemesFollowEachOther()
     {
+        QFETCH(int, rate);
+        m_voice->setRate(rate);
         VoiceEventLog log(*m_voice);
-        speakToFile(QStringLiteral("Wow, that is a really beautiful morning, isn't it?"));
+        speakToFile(QStringLiteral("Wow, that is a really beautiful morning, isn't it, her bird?"));
         checkStreamFrame(log);
         const auto phonemes = log.of("Phoneme");
         const auto visemes = log.of("Viseme");
@@ -252,6 +300,7 @@ private slots:
             seen.insert(visemes[i].d);
         }
         QVERIFY2(seen.size() >= 8, "a sentence uses many mouth shapes");
+        QVERIFY2(seen.contains(5), "the vowel of her and bird");
         // Each phoneme names its successor.
         for (size_t i = 0; i + 1 < phonemes.size(); ++i)
             QCOMPARE(phonemes[i].b, phonemes[i + 1].d);

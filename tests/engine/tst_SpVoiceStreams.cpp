@@ -5,12 +5,15 @@
 #include "engine/api/SpVoice.h"
 #include "engine/audio/PulseOutputProvider.h"
 #include "engine/synth/ESpeakBackend.h"
+#include "engine/synth/SynthesizerProcess.h"
 #include "platform/PlatformError.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <set>
 
 namespace {
 const QString longText = QStringLiteral(
@@ -31,6 +34,37 @@ public:
     int sampleRate() const override { return 22050; }
     std::vector<SynthVoice> voices() const override { return {}; }
     bool synthesize(const QByteArray&, const Settings&, const Sink&) override { return true; }
+};
+// The real synthesiser's helper, killed in the second block of the calls numbered in `kills`.
+class KilledHelperBackend final : public SynthesizerBackend {
+public:
+    explicit KilledHelperBackend(std::set<int> kills)
+        : m_kills(std::move(kills))
+    {
+    }
+    int sampleRate() const override { return m_process.sampleRate(); }
+    std::vector<SynthVoice> voices() const override { return m_process.voices(); }
+    bool synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink) override
+    {
+        const bool kill = m_kills.count(++m_calls) > 0;
+        int blocks = 0;
+        return m_process.synthesize(
+            ssml, settings, [&](std::span<const int16_t> samples, std::span<const SynthEvent> events) {
+                if (kill && ++blocks == 2)
+                    ::kill(m_process.processId(), SIGKILL);
+                return sink(samples, events);
+            });
+    }
+
+private:
+    SynthesizerProcess m_process;
+    std::set<int> m_kills;
+    int m_calls = 0;
+};
+
+struct Trouble {
+    QString description;
+    bool restarted = false;
 };
 } // namespace
 
@@ -74,6 +108,78 @@ private slots:
         m_voice->Speak(QString(), SVSFPurgeBeforeSpeak);
         m_voice->Resume();
         m_voice->setAudioOutput(haveDevice() ? SpObjectToken() : m_voice->AudioOutput());
+    }
+
+    // A helper that dies in the middle of a sentence is replaced: the sentence is spoken again from
+    // its start and the text goes on to its end, with one report. When the new helper dies too,
+    // the stream ends there and says so.
+    void aLostSynthesizerIsReplacedOnce_data()
+    {
+        QTest::addColumn<QList<int>>("kills");
+        QTest::addColumn<bool>("restarted");
+        QTest::newRow("second sentence, once") << QList<int> { 2 } << true;
+        QTest::newRow("second sentence, twice") << QList<int> { 2, 3 } << false;
+    }
+
+    void aLostSynthesizerIsReplacedOnce()
+    {
+        QFETCH(QList<int>, kills);
+        QFETCH(bool, restarted);
+        SpVoice voice(std::make_unique<KilledHelperBackend>(std::set<int>(kills.begin(), kills.end())),
+            std::make_unique<PulseOutputProvider>());
+        auto file = std::make_shared<SpFileStream>();
+        file->Open(m_dir.filePath(QStringLiteral("lost.wav")));
+        voice.setAudioOutputStream(file);
+        VoiceEventLog log(voice);
+        std::vector<Trouble> troubles;
+        connect(&voice, &SpVoice::synthesizerTrouble, this, [&](int, const QString& description, bool again) {
+            troubles.push_back({ description, again });
+        });
+        const QString text
+            = QStringLiteral("One short sentence. A second sentence, rather longer than the first. The end.");
+        voice.Speak(text, SVSFDefault);
+        QCOMPARE(log.of(QStringLiteral("EndStream")).size(), size_t(1));
+        const QStringList words = log.words(text);
+        QCOMPARE(troubles.size(), size_t(1));
+        QVERIFY(troubles[0].restarted);
+        QCOMPARE(troubles[0].description, QStringLiteral("The speech synthesiser stopped unexpectedly."));
+        if (restarted) {
+            QVERIFY(file->cutShort().isEmpty());
+            // The second sentence starts again; every word after it is spoken once.
+            QCOMPARE(words.mid(words.lastIndexOf(QStringLiteral("A"))),
+                QStringList({ "A", "second", "sentence", "rather", "longer", "than", "the", "first", "The", "end" }));
+            QCOMPARE(words.count(QStringLiteral("One")), 1);
+        } else {
+            // A file reports the cut itself: its owner decides whether the file is spoiled.
+            QCOMPARE(file->cutShort(), QStringLiteral("The speech synthesiser stopped unexpectedly."));
+            QVERIFY(!words.contains(QStringLiteral("end")));
+        }
+        const auto positions = log.all();
+        QVERIFY(std::is_sorted(
+            positions.begin(), positions.end(), [](const auto& a, const auto& b) { return a.position < b.position; }));
+    }
+
+    // On the device, the listener is told where the sound stops.
+    void aLostSynthesizerOnTheDeviceIsReported()
+    {
+        SpVoice voice(
+            std::make_unique<KilledHelperBackend>(std::set<int> { 1, 2 }), std::make_unique<PulseOutputProvider>());
+        if (voice.GetAudioOutputs().Count() == 0)
+            NO_AUDIO_OUTPUT("no audio output");
+        std::vector<Trouble> troubles;
+        VoiceEventLog log(voice);
+        connect(&voice, &SpVoice::synthesizerTrouble, this, [&](int, const QString& description, bool again) {
+            troubles.push_back({ description, again });
+        });
+        // Long enough that the helper cannot finish it before it is killed.
+        voice.Speak(QStringLiteral("This sentence is spoken by a helper that dies in the middle of it, and the "
+                                   "helper that takes its place dies in the middle of it as well."),
+            SVSFDefault);
+        QCOMPARE(log.of(QStringLiteral("EndStream")).size(), size_t(1));
+        QCOMPARE(troubles.size(), size_t(2));
+        QVERIFY(troubles[0].restarted);
+        QVERIFY(!troubles[1].restarted);
+        QCOMPARE(troubles[1].description, QStringLiteral("The speech synthesiser stopped unexpectedly."));
     }
 
     void synchronousAndAsynchronousSpeaking()

@@ -194,8 +194,8 @@ int SpVoice::Speak(const QString& text, int flags)
         throw PlatformError(QStringLiteral("No audio output device is available."));
 
     const int stream = m_nextStream++;
-    auto request = std::make_shared<SpeechRequest>(
-        stream, std::move(spoken), std::move(document), (flags & SVSFNLPSpeakPunc) != 0);
+    auto request = std::make_shared<SpeechRequest>(stream, std::move(spoken), std::move(document),
+        (flags & SVSFNLPSpeakPunc) != 0, m_voice.attribute(QStringLiteral("Language")));
     request->voiceTokenId = m_voice.Id();
     if (toFile) {
         request->target = m_stream;
@@ -418,6 +418,9 @@ void SpVoice::raise(const SpeechEvent& e)
         break;
     case SpeechEvent::Kind::EnginePrivate:
         emit EnginePrivate(e.stream, static_cast<int>(e.position), QVariant(e.a));
+        break;
+    case SpeechEvent::Kind::Trouble:
+        emit synthesizerTrouble(e.stream, e.text, e.a != 0);
         break;
     }
 }

@@ -79,6 +79,10 @@ signals:
     // Data a synthesiser passes to its host. eSpeak NG has none to pass, so it is never raised
     // today; it is declared so that hosts handle every event of the voice.
     void EnginePrivate(int StreamNumber, int StreamPosition, QVariant lParam);
+    // Raised where the listener hears it: the synthesiser was lost while speaking the stream. When
+    // restarted, a new synthesiser speaks on from the start of the sentence; otherwise what was
+    // left of the stream is not spoken (it still ends).
+    void synthesizerTrouble(int StreamNumber, QString Description, bool Restarted);
 
 private:
     void dispatch();

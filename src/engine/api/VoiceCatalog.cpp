@@ -1,12 +1,20 @@
 #include "engine/api/VoiceCatalog.h"
 
+#include "engine/markup/LanguageTable.h"
+
 #include <algorithm>
 #include <set>
 
 namespace {
+// Lower case with hyphens; Chinese by its spoken language, as the synthesiser names its voices.
 QString normalisedLanguage(QString tag)
 {
-    return tag.replace(QLatin1Char('_'), QLatin1Char('-')).toLower();
+    tag = tag.replace(QLatin1Char('_'), QLatin1Char('-')).toLower();
+    if (tag == QLatin1String("zh-hk") || tag == QLatin1String("zh-mo"))
+        return QStringLiteral("yue");
+    if (tag == QLatin1String("zh") || tag.startsWith(QLatin1String("zh-")))
+        return QStringLiteral("cmn");
+    return tag;
 }
 
 std::vector<std::pair<QString, QString>> pairs(const QString& attributes)
@@ -20,22 +28,17 @@ std::vector<std::pair<QString, QString>> pairs(const QString& attributes)
     return result;
 }
 
-// Windows language numbers that markup may give as Language=409.
-QString languageFromNumber(const QString& value)
+// A language as markup gives it: a tag, or a language number such as 409 (the same numbers as
+// <lang langid>).
+QString languageTag(const QString& value)
 {
-    bool ok = false;
-    const int id = value.toInt(&ok, 16);
-    if (!ok)
-        return {};
-    static const std::pair<int, const char*> table[] = { { 0x409, "en-us" }, { 0x809, "en-gb" }, { 0x407, "de" },
-        { 0x40c, "fr" }, { 0x410, "it" }, { 0x40a, "es" }, { 0xc0a, "es" }, { 0x416, "pt-br" }, { 0x816, "pt" },
-        { 0x413, "nl" }, { 0x419, "ru" }, { 0x415, "pl" }, { 0x411, "ja" }, { 0x804, "cmn" }, { 0x412, "ko" } };
-    for (const auto& [number, tag] : table)
-        if (number == id)
-            return QString::fromLatin1(tag);
-    return {};
+    const std::optional<unsigned> id = LanguageTable::firstId(value);
+    const std::optional<QString> tag = id ? LanguageTable::tag(*id) : std::nullopt;
+    return tag ? *tag : value.trimmed();
 }
 
+// How well a voice speaks a language: 4 the same tag, 3 the language's main country ("fr-fr"
+// for "fr"), 2 another country's variant, 1 the same language otherwise, 0 not at all.
 int languageScore(const QString& voiceLanguage, const QString& wanted)
 {
     const QString voice = normalisedLanguage(voiceLanguage);
@@ -43,13 +46,14 @@ int languageScore(const QString& voiceLanguage, const QString& wanted)
     if (want.isEmpty())
         return 0;
     if (voice == want)
-        return 3;
+        return 4;
     const QString wantPrimary = want.section(QLatin1Char('-'), 0, 0);
-    if (voice.startsWith(want + QLatin1Char('-')))
-        return 2;
-    if (voice.section(QLatin1Char('-'), 0, 0) == wantPrimary)
-        return 1;
-    return 0;
+    const QString voicePrimary = voice.section(QLatin1Char('-'), 0, 0);
+    if (voicePrimary != wantPrimary)
+        return 0;
+    if (voice == wantPrimary || voice == wantPrimary + QLatin1Char('-') + wantPrimary)
+        return 3;
+    return voice.startsWith(want + QLatin1Char('-')) ? 2 : 1;
 }
 } // namespace
 
@@ -84,16 +88,19 @@ VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale&
     }
 }
 
+int VoiceCatalog::languageRank(const SpObjectToken& token, const QString& value)
+{
+    int best = 0;
+    for (const QString& one : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        best = std::max(best, languageScore(token.attribute(QStringLiteral("Language")), languageTag(one)));
+    return best;
+}
+
 bool VoiceCatalog::matches(const SpObjectToken& token, const QString& key, const QString& value)
 {
     const QString lowerKey = key.toLower();
     if (lowerKey == QLatin1String("language")) {
-        for (const QString& one : value.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            const QString tag = languageFromNumber(one).isEmpty() ? one : languageFromNumber(one);
-            if (languageScore(token.attribute(key), tag) > 0)
-                return true;
-        }
-        return false;
+        return languageRank(token, value) > 0;
     }
     return token.attribute(key).compare(value, Qt::CaseInsensitive) == 0;
 }
@@ -106,9 +113,14 @@ SpObjectTokens VoiceCatalog::select(const QString& required, const QString& opti
     for (const SpObjectToken& token : m_tokens) {
         if (!std::all_of(need.begin(), need.end(), [&](const auto& p) { return matches(token, p.first, p.second); }))
             continue;
+        // More optional attributes first; among equals, the voice closest to a required language.
         const auto score
             = std::count_if(like.begin(), like.end(), [&](const auto& p) { return matches(token, p.first, p.second); });
-        found.emplace_back(static_cast<int>(score), token);
+        int rank = 0;
+        for (const auto& [key, value] : need)
+            if (key.compare(QLatin1String("language"), Qt::CaseInsensitive) == 0)
+                rank = std::max(rank, languageRank(token, value));
+        found.emplace_back(static_cast<int>(score) * 8 + rank, token);
     }
     std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<SpObjectToken> result;

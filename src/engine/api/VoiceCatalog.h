@@ -22,6 +22,7 @@ public:
 
 private:
     static bool matches(const SpObjectToken& token, const QString& key, const QString& value);
+    static int languageRank(const SpObjectToken& token, const QString& value); // best of a ','-list
 
     std::vector<SpObjectToken> m_tokens;
 };

@@ -26,6 +26,7 @@ struct Chunk {
     QByteArray ssml; // UTF-8
     std::vector<qsizetype> origins; // per code point of ssml: offset in the original text, -1 for markup
     std::vector<ChunkSpan> words; // in speaking order, punctuation trimmed
+    std::vector<QString> spokenWords; // what each of words speaks (an alias for its element)
     ChunkSpan sentence;
     std::vector<QString> bookmarks; // the SSML marks are named "b<index>"
     MarkupState state; // the state of the chunk's first item (its voice and language)

@@ -1,5 +1,7 @@
 #include "engine/markup/ChunkBuilder.h"
 
+#include <QList>
+#include <QTextBoundaryFinder>
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +12,26 @@ bool isWordCharacter(QChar ch)
     // Symbols such as & % $ @ are read out as words.
     return ch.isLetterOrNumber() || ch.isMark() || ch.isSurrogate() || ch.isSymbol()
         || QStringView(u"&@#%").contains(ch);
+}
+
+// Scripts written without blanks between words; their words are found by their word breaks.
+bool unspaced(uint codePoint)
+{
+    switch (QChar::script(codePoint)) {
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Bopomofo:
+    case QChar::Script_Thai:
+    case QChar::Script_Lao:
+    case QChar::Script_Khmer:
+    case QChar::Script_Myanmar:
+    case QChar::Script_Tibetan:
+    case QChar::Script_Yi:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QString percent(double factor)
@@ -32,8 +54,13 @@ void ChunkBuilder::character(const MarkupItem& item, qsizetype index, QChar ch, 
     if (&state != m_open)
         open(state);
     const bool replaced = !item.replacement.isNull();
-    const qsizetype begin = replaced ? item.begin : item.begin + index;
-    const qsizetype end = replaced ? item.end : item.begin + index + 1;
+    const bool alias = item.contentBegin >= 0;
+    // An alias is one word, its element's content, however many words it speaks.
+    if (alias != m_inAlias)
+        endWord();
+    m_inAlias = alias;
+    const qsizetype begin = alias ? item.contentBegin : replaced ? item.begin : item.begin + index;
+    const qsizetype end = alias ? item.contentEnd : replaced ? item.end : item.begin + index + 1;
     switch (ch.unicode()) {
     case '&':
         text(QStringLiteral("&amp;"), begin);
@@ -48,26 +75,20 @@ void ChunkBuilder::character(const MarkupItem& item, qsizetype index, QChar ch, 
         m_ssml.append(ch);
         m_origins.push_back(begin);
     }
-    if (ch.isSpace())
+    if (ch.isSpace() && !alias)
         endWord();
     else
         extend(ch, begin, end);
 }
 
-// The sentence, the word and the word's letters grow to include a character that is no blank.
+// The sentence and the word grow to include a character that is no blank.
 void ChunkBuilder::extend(QChar ch, qsizetype begin, qsizetype end)
 {
     if (m_sentenceBegin < 0)
         m_sentenceBegin = begin;
     m_sentenceEnd = end;
-    if (m_wordBegin < 0)
-        m_wordBegin = begin;
-    m_wordEnd = end;
-    if (isWordCharacter(ch)) {
-        if (m_letterBegin < 0)
-            m_letterBegin = begin;
-        m_letterEnd = end;
-    }
+    m_wordText.append(ch);
+    m_wordOrigins.push_back({ begin, end });
 }
 
 void ChunkBuilder::bookmark(const MarkupItem& item)
@@ -113,11 +134,44 @@ void ChunkBuilder::text(const QString& escaped, qsizetype origin)
 
 void ChunkBuilder::endWord()
 {
-    if (m_letterBegin >= 0)
-        m_chunk.words.push_back({ m_letterBegin, m_letterEnd });
-    else if (m_wordBegin >= 0 && m_speakPunctuation)
-        m_chunk.words.push_back({ m_wordBegin, m_wordEnd });
-    m_wordBegin = m_letterBegin = -1;
+    const QList<uint> codePoints = m_wordText.toUcs4();
+    if (std::any_of(codePoints.begin(), codePoints.end(), unspaced))
+        splitWord();
+    else if (!m_wordText.isEmpty())
+        addWord(0, m_wordText.size());
+    m_wordText.clear();
+    m_wordOrigins.clear();
+}
+
+void ChunkBuilder::splitWord()
+{
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Word, m_wordText);
+    qsizetype first = 0;
+    while (breaks.toNextBoundary() >= 0) {
+        addWord(first, breaks.position());
+        first = breaks.position();
+    }
+}
+
+// Its letters, or its punctuation when that is spoken.
+void ChunkBuilder::addWord(qsizetype first, qsizetype last)
+{
+    qsizetype letterBegin = -1, letterEnd = -1;
+    for (qsizetype i = first; i < last; ++i) {
+        if (!isWordCharacter(m_wordText[i]))
+            continue;
+        if (letterBegin < 0)
+            letterBegin = m_wordOrigins[size_t(i)].begin;
+        letterEnd = m_wordOrigins[size_t(i)].end;
+    }
+    const QString spoken = m_wordText.mid(first, last - first);
+    if (letterBegin >= 0)
+        m_chunk.words.push_back({ letterBegin, letterEnd });
+    else if (m_speakPunctuation && last > first)
+        m_chunk.words.push_back({ m_wordOrigins[size_t(first)].begin, m_wordOrigins[size_t(last - 1)].end });
+    else
+        return;
+    m_chunk.spokenWords.push_back(spoken);
 }
 
 void ChunkBuilder::open(const MarkupState& state)

@@ -26,6 +26,8 @@ private:
     void text(const QString& escaped, qsizetype origin);
     void extend(QChar ch, qsizetype begin, qsizetype end);
     void endWord();
+    void addWord(qsizetype first, qsizetype last); // the word of m_wordText[first, last)
+    void splitWord();
     void open(const MarkupState& state);
     QString prosody(const MarkupState& state) const;
     void close();
@@ -37,6 +39,8 @@ private:
     std::vector<qsizetype> m_origins;
     const MarkupState* m_open = nullptr;
     QString m_closing;
-    qsizetype m_wordBegin = -1, m_wordEnd = -1, m_letterBegin = -1, m_letterEnd = -1;
+    QString m_wordText; // the word so far, as spoken
+    std::vector<ChunkSpan> m_wordOrigins; // per unit of m_wordText
+    bool m_inAlias = false;
     qsizetype m_sentenceBegin = -1, m_sentenceEnd = 0;
 };

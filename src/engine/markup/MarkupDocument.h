@@ -32,6 +32,7 @@ struct MarkupItem {
     qsizetype begin = 0;
     qsizetype end = 0;
     QString replacement;
+    qsizetype contentBegin = -1, contentEnd = -1; // an alias: the text it speaks for, blanks trimmed
     QString name;
     int milliseconds = 0;
     int state = 0; // index into MarkupDocument::states

@@ -62,6 +62,14 @@ void MarkupDocumentBuilder::setEnd(qsizetype item, qsizetype end)
         m_document.items[size_t(item)].end = end;
 }
 
+void MarkupDocumentBuilder::setContent(qsizetype item, qsizetype begin, qsizetype end)
+{
+    if (item >= 0) {
+        m_document.items[size_t(item)].contentBegin = begin;
+        m_document.items[size_t(item)].contentEnd = end;
+    }
+}
+
 void MarkupDocumentBuilder::endTextRun(qsizetype end)
 {
     if (m_runStart < end)

@@ -20,6 +20,7 @@ public:
     // Text spoken as replacement instead of text[begin, end) (an entity, an alias).
     qsizetype addReplacement(qsizetype begin, qsizetype end, const QString& replacement);
     void setEnd(qsizetype item, qsizetype end); // an alias's span grows to the end of its element
+    void setContent(qsizetype item, qsizetype begin, qsizetype end); // the text an alias stands for
 
     // The text run ends at end (a markup construct starts there) and goes on after resume.
     void endTextRun(qsizetype end);

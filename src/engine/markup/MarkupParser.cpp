@@ -31,7 +31,7 @@ MarkupDocument MarkupParser::run()
     m_document.endTextRun(m_text.size());
     // Elements left open end with the text.
     for (const OpenElement& e : m_open)
-        m_document.setEnd(e.aliasItem, m_text.size());
+        endAlias(e, m_text.size(), m_text.size());
     return m_document.finish(m_open.empty() ? m_document.state() : m_open.front().saved);
 }
 
@@ -155,6 +155,7 @@ void MarkupParser::act(const MarkupTag& tag, MarkupElement element)
     if (!content.hidden || tag.empty())
         return;
     m_open.back().aliasItem = content.aliasItem;
+    m_open.back().contentBegin = tag.end();
     m_open.back().hides = true;
     m_document.hide();
 }
@@ -169,12 +170,27 @@ void MarkupParser::endTag(const MarkupTag& tag)
             QStringLiteral("</%1> does not close <%2>").arg(tag.shownName(), shown(e.nameBegin, e.nameEnd)));
     if (e.hides)
         m_document.reveal();
-    m_document.setEnd(e.aliasItem, tag.end());
+    endAlias(e, tag.begin(), tag.end());
     const bool sentenceBreak = e.breakAtEnd;
     m_document.setState(std::move(e.saved));
     m_open.pop_back();
     if (sentenceBreak)
         m_document.add(MarkupItem::Kind::SentenceBreak, tag.begin(), tag.end());
+}
+
+// An alias spans its whole element; its words stand for the element's content, blanks trimmed.
+void MarkupParser::endAlias(const OpenElement& e, qsizetype contentEnd, qsizetype end)
+{
+    if (e.aliasItem < 0)
+        return;
+    m_document.setEnd(e.aliasItem, end);
+    qsizetype begin = e.contentBegin;
+    while (begin < contentEnd && m_text[begin].isSpace())
+        ++begin;
+    while (contentEnd > begin && m_text[contentEnd - 1].isSpace())
+        --contentEnd;
+    if (contentEnd > begin)
+        m_document.setContent(e.aliasItem, begin, contentEnd);
 }
 
 QString MarkupParser::shown(qsizetype begin, qsizetype end) const

@@ -29,6 +29,7 @@ private:
         qsizetype nameEnd = 0;
         MarkupState saved; // restored by the end tag
         qsizetype aliasItem = -1; // the alias item whose span ends with this element
+        qsizetype contentBegin = 0; // where the element's content starts
         bool hides = false;
         bool breakAtEnd = false;
     };
@@ -42,6 +43,7 @@ private:
     void open(const MarkupTag& tag, MarkupElement element);
     void act(const MarkupTag& tag, MarkupElement element);
     void endTag(const MarkupTag& tag);
+    void endAlias(const OpenElement& e, qsizetype contentEnd, qsizetype end);
     QString shown(qsizetype begin, qsizetype end) const;
 
     static constexpr int maxDepth = 1000;

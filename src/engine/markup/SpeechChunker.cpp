@@ -1,7 +1,9 @@
 #include "engine/markup/SpeechChunker.h"
 
 #include "engine/markup/ChunkBuilder.h"
+#include "engine/markup/LanguageTable.h"
 
+#include <QStringList>
 #include <optional>
 
 namespace {
@@ -20,6 +22,50 @@ bool isTerminator(QChar ch)
     default:
         return false;
     }
+}
+
+// Full stops of scripts written without blanks end a sentence with no blank after them.
+bool isUnspacedTerminator(QChar ch)
+{
+    return ch == QChar(0x3002) || ch == QChar(0xFF01) || ch == QChar(0xFF1F) || ch == QChar(0xFF0E);
+}
+
+bool isCloser(QChar ch)
+{
+    return ch.category() == QChar::Punctuation_Close || ch.category() == QChar::Punctuation_FinalQuote;
+}
+
+// Titles before a name, which a capital follows without ending the sentence.
+bool isTitle(QStringView word)
+{
+    static const QStringList titles { "Dr", "Mr", "Mrs", "Ms", "Mssrs", "Prof", "St", "Jr", "Sr", "Mt", "Capt", "Gen",
+        "Col", "Lt", "Sgt", "Rev", "Hon", "Gov", "Sen", "Rep", "Fr", "Hr", "Hrn", "Nr", "Dipl", "Ing", "Mme", "Mlle",
+        "Sra", "Srta", "Dra", "Sig", "Sgr", "Vol", "No", "vs", "bzw", "ca", "vgl", "z", "sog", "usw" };
+    return titles.contains(word);
+}
+
+// Languages that write ordinal numbers with a full stop: "am 3. Mai".
+bool writesOrdinalDot(QStringView language)
+{
+    static const QStringList languages { "de", "da", "nb", "nn", "no", "fi", "is", "fo", "cs", "sk", "sl", "hr", "sr",
+        "bs", "pl", "hu", "et", "lv", "lt", "tr" };
+    return languages.contains(language.left(language.indexOf(u'-')).toString(), Qt::CaseInsensitive);
+}
+
+// The language a state speaks in, when markup names one: <lang>, or a voice required by language.
+QString languageOf(const MarkupState& state)
+{
+    if (!state.language.isEmpty())
+        return state.language;
+    for (const QString& part : state.voiceRequired.split(u';')) {
+        const QString value = part.section(u'=', 1).trimmed();
+        if (part.section(u'=', 0, 0).trimmed().compare(QLatin1String("Language"), Qt::CaseInsensitive) != 0)
+            continue;
+        const std::optional<unsigned> id = LanguageTable::firstId(value);
+        const std::optional<QString> tag = id ? LanguageTable::tag(*id) : std::nullopt;
+        return tag.value_or(value);
+    }
+    return {};
 }
 
 bool sameVoice(const MarkupState& a, const MarkupState& b)
@@ -48,6 +94,8 @@ private:
     std::optional<ChunkCursor> text(const MarkupItem& item, const MarkupState& state, ChunkCursor cursor);
     void character(const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i);
     bool sentenceEndsAt(QStringView text, qsizetype i) const;
+    bool unspacedEndAt(QStringView text, qsizetype i) const;
+    bool abbreviationAt(QStringView text, qsizetype i) const;
     qsizetype blanksAfter(const MarkupItem& item, const MarkupState& state, QStringView text, qsizetype i);
 
     const SpeechChunker& m_chunker;
@@ -120,10 +168,42 @@ void SpeechChunker::Scan::character(const MarkupItem& item, const MarkupState& s
     ++m_characters;
 }
 
-// A terminator followed by a blank, after some text.
+// A terminator followed by a blank, after some text, unless it ends an abbreviation; or a full
+// stop of a script without blanks, with any closing marks after it.
 bool SpeechChunker::Scan::sentenceEndsAt(QStringView text, qsizetype i) const
 {
-    return m_haveText && isTerminator(text[i]) && i + 1 < text.size() && text[i + 1].isSpace();
+    if (!m_haveText || i + 1 >= text.size())
+        return false;
+    if (isTerminator(text[i]) && text[i + 1].isSpace())
+        return !abbreviationAt(text, i);
+    return unspacedEndAt(text, i);
+}
+
+bool SpeechChunker::Scan::unspacedEndAt(QStringView text, qsizetype i) const
+{
+    if (isTerminator(text[i + 1]) || isCloser(text[i + 1]))
+        return false;
+    qsizetype k = i;
+    while (k > 0 && isCloser(text[k]))
+        --k;
+    return isUnspacedTerminator(text[k]);
+}
+
+// "Dr. Smith", and in some languages "am 3. Mai": a full stop after a title or an ordinal.
+bool SpeechChunker::Scan::abbreviationAt(QStringView text, qsizetype i) const
+{
+    if (text[i] != u'.')
+        return false;
+    qsizetype word = i;
+    while (word > 0 && text[word - 1].isLetterOrNumber())
+        --word;
+    const QStringView before = text.mid(word, i - word);
+    if (isTitle(before))
+        return true;
+    const bool digits = !before.isEmpty() && before.size() <= 2
+        && std::all_of(before.begin(), before.end(), [](QChar ch) { return ch.isDigit(); });
+    const QString marked = m_state ? languageOf(*m_state) : QString();
+    return digits && writesOrdinalDot(marked.isEmpty() ? m_chunker.m_language : marked);
 }
 
 // Feeds the blanks after text[i] to the builder; returns where they end.
@@ -137,10 +217,12 @@ qsizetype SpeechChunker::Scan::blanksAfter(
     return j;
 }
 
-SpeechChunker::SpeechChunker(const QString& text, const MarkupDocument& document, bool speakPunctuation)
+SpeechChunker::SpeechChunker(
+    const QString& text, const MarkupDocument& document, bool speakPunctuation, QString language)
     : m_text(text)
     , m_document(document)
     , m_speakPunctuation(speakPunctuation)
+    , m_language(std::move(language))
 {
 }
 

@@ -11,7 +11,9 @@ class ChunkBuilder;
 // thread may both use it.
 class SpeechChunker {
 public:
-    SpeechChunker(const QString& text, const MarkupDocument& document, bool speakPunctuation);
+    // language: the voice's BCP 47 tag, for what ends a sentence where markup names none.
+    SpeechChunker(
+        const QString& text, const MarkupDocument& document, bool speakPunctuation, QString language = QString());
 
     bool atEnd(ChunkCursor cursor) const;
     Chunk chunkAt(ChunkCursor start, int voiceRate) const; // voiceRate: the voice's Rate, −10..10
@@ -29,4 +31,5 @@ private:
     const QString& m_text;
     const MarkupDocument& m_document;
     bool m_speakPunctuation;
+    QString m_language;
 };

@@ -1,8 +1,10 @@
 #include "engine/pipeline/ChunkEventMapper.h"
 
+#include "engine/pipeline/WordPhoneAligner.h"
 #include "engine/synth/PhoneTable.h"
 
 #include <algorithm>
+#include <limits>
 
 ChunkEventMapper::ChunkEventMapper(const Chunk& chunk, int stream, int sampleRate, StreamPosition streamPosition)
     : m_chunk(chunk)
@@ -70,18 +72,44 @@ void ChunkEventMapper::word(const SynthEvent& e)
         ++index;
     if (index >= words.size() || index < m_nextWord)
         return;
+    if (m_group.open)
+        closeGroup(index, e.sample);
     emitWordsUpTo(index + 1, e.sample);
+    m_group = { true, index, e.sample, {}, {} };
+}
+
+void ChunkEventMapper::emitWord(size_t index, qint64 sample)
+{
+    const ChunkSpan& w = m_chunk.words[index];
+    SpeechEvent e;
+    e.kind = SpeechEvent::Kind::Word;
+    e.a = static_cast<int>(w.begin);
+    e.b = static_cast<int>(w.end - w.begin);
+    hold(sample, e);
+    m_nextWord = index + 1;
 }
 
 void ChunkEventMapper::emitWordsUpTo(size_t index, qint64 sample)
 {
-    for (; m_nextWord < std::min(index, m_chunk.words.size()); ++m_nextWord) {
-        const ChunkSpan& w = m_chunk.words[m_nextWord];
-        SpeechEvent e;
-        e.kind = SpeechEvent::Kind::Word;
-        e.a = static_cast<int>(w.begin);
-        e.b = static_cast<int>(w.end - w.begin);
-        hold(sample, e);
+    while (m_nextWord < std::min(index, m_chunk.words.size()))
+        emitWord(m_nextWord, sample);
+}
+
+// The words from the group's reported one up to end (exclusive) each start at their share of the
+// phones; one without a phone of its own starts at endSample.
+void ChunkEventMapper::closeGroup(size_t end, qint64 endSample)
+{
+    m_group.open = false;
+    end = std::min(end, m_chunk.words.size());
+    if (end <= m_group.first + 1)
+        return;
+    std::vector<QString> texts;
+    for (size_t i = m_group.first; i < end; ++i)
+        texts.push_back(i < m_chunk.spokenWords.size() ? m_chunk.spokenWords[i] : QString());
+    const std::vector<size_t> starts = WordPhoneAligner::starts(texts, m_group.phones);
+    for (size_t j = 1; j < texts.size(); ++j) {
+        const qint64 sample = starts[j] < m_group.samples.size() ? m_group.samples[starts[j]] : endSample;
+        emitWord(m_group.first + j, std::max(sample, m_group.sample));
     }
 }
 
@@ -108,8 +136,17 @@ void ChunkEventMapper::emitBookmarksUpTo(size_t index, qint64 sample)
 
 void ChunkEventMapper::phoneme(const SynthEvent& e)
 {
-    const PhoneTable::Phone phone = PhoneTable::fromIpa(QString::fromUtf8(e.name));
-    resolvePhoneme(e.sample, phone.id, phone.viseme);
+    const QString ipa = QString::fromUtf8(e.name);
+    const PhoneTable::Phone phone = PhoneTable::fromIpa(ipa);
+    // At high rates the synthesiser reports some zero-length phonemes a little before the one
+    // they follow; they keep their order instead.
+    const qint64 sample = std::max(e.sample, m_lastPhoneme);
+    m_lastPhoneme = sample;
+    if (m_group.open && !ipa.isEmpty()) {
+        m_group.phones.push_back(ipa);
+        m_group.samples.push_back(sample);
+    }
+    resolvePhoneme(sample, phone.id, phone.viseme);
     SpeechEvent p;
     p.kind = SpeechEvent::Kind::Phoneme;
     p.c = phone.feature;
@@ -118,11 +155,11 @@ void ChunkEventMapper::phoneme(const SynthEvent& e)
     v.kind = SpeechEvent::Kind::Viseme;
     v.c = phone.feature;
     v.d = phone.viseme;
-    hold(e.sample, p);
+    hold(sample, p);
     const auto at = std::find_if(
         m_held.rbegin(), m_held.rend(), [](const Held& h) { return h.event.kind == SpeechEvent::Kind::Phoneme; });
     m_pendingPhoneme = m_held.rend() - at - 1;
-    m_held.insert(m_held.begin() + m_pendingPhoneme + 1, { e.sample, v });
+    m_held.insert(m_held.begin() + m_pendingPhoneme + 1, { sample, v });
     m_held[static_cast<size_t>(m_pendingPhoneme + 1)].event.stream = m_stream;
 }
 
@@ -163,17 +200,30 @@ std::vector<SpeechEvent> ChunkEventMapper::take(size_t count)
     return out;
 }
 
+// A word the synthesiser left out may still start at the group's second phone or later.
+qint64 ChunkEventMapper::groupLimit() const
+{
+    if (!m_group.open)
+        return std::numeric_limits<qint64>::max();
+    if (m_group.samples.size() >= 2)
+        return m_group.samples[1];
+    return m_group.samples.empty() ? m_group.sample : m_group.samples.back();
+}
+
 std::vector<SpeechEvent> ChunkEventMapper::release(qint64 deliveredSamples)
 {
     size_t count = 0;
     const size_t limit = m_pendingPhoneme >= 0 ? static_cast<size_t>(m_pendingPhoneme) : m_held.size();
-    while (count < limit && m_held[count].sample < deliveredSamples)
+    const qint64 before = std::min(deliveredSamples, groupLimit());
+    while (count < limit && m_held[count].sample < before)
         ++count;
     return take(count);
 }
 
 std::vector<SpeechEvent> ChunkEventMapper::finish(qint64 endSample)
 {
+    if (m_group.open)
+        closeGroup(m_chunk.words.size(), endSample);
     emitWordsUpTo(m_chunk.words.size(), endSample);
     emitBookmarksUpTo(m_chunk.bookmarks.size(), endSample);
     resolvePhoneme(endSample, 0, 0);

@@ -10,7 +10,8 @@
 
 // Turns what the synthesiser reports for one chunk into the voice's events, in order, with our
 // own bookkeeping where the synthesiser's is unreliable: words are the chunk's own words found
-// from the reported position (none skipped, none twice), every bookmark is raised even when the
+// from the reported position (none skipped, none twice), a word it does not report is placed at
+// its own phones within the reported word before it, every bookmark is raised even when the
 // synthesiser dropped it, and each phoneme waits for the next one to learn its duration and
 // successor. Positions are synthesiser samples from the chunk's start until streamPosition()
 // converts them.
@@ -37,7 +38,10 @@ private:
     void mark(const SynthEvent& e);
     void phoneme(const SynthEvent& e);
     void resolvePhoneme(qint64 nextSample, short nextId, int nextViseme);
+    void emitWord(size_t index, qint64 sample);
     void emitWordsUpTo(size_t index, qint64 sample);
+    void closeGroup(size_t end, qint64 endSample);
+    qint64 groupLimit() const;
     void emitBookmarksUpTo(size_t index, qint64 sample);
     std::vector<SpeechEvent> take(size_t count);
 
@@ -49,4 +53,15 @@ private:
     size_t m_nextWord = 0;
     size_t m_nextBookmark = 0;
     qint64 m_pendingPhoneme = -1; // index into m_held of the phoneme waiting for its successor
+    qint64 m_lastPhoneme = 0; // the synthesiser's sample of the latest phoneme
+    // The latest reported word and the phones heard since, which the words after it that the
+    // synthesiser leaves out share with it.
+    struct Group {
+        bool open = false;
+        size_t first = 0;
+        qint64 sample = 0;
+        std::vector<QString> phones;
+        std::vector<qint64> samples;
+    };
+    Group m_group;
 };

@@ -15,6 +15,7 @@ struct SpeechEvent {
         Viseme,
         AudioLevel,
         EnginePrivate,
+        Trouble, // the synthesiser was lost: a = 1 when a new one went on; text describes it
     };
     Kind kind = Kind::StartStream;
     int stream = 0;

@@ -9,12 +9,12 @@
 
 // One Speak call on its way through the engine: the text, its reading, where it goes.
 struct SpeechRequest {
-    SpeechRequest(int streamNumber, QString spokenText, MarkupDocument doc, bool punctuation)
+    SpeechRequest(int streamNumber, QString spokenText, MarkupDocument doc, bool punctuation, QString language)
         : stream(streamNumber)
         , text(std::move(spokenText))
         , document(std::move(doc))
         , speakPunctuation(punctuation)
-        , chunker(text, document, punctuation)
+        , chunker(text, document, punctuation, std::move(language))
     {
     }
     SpeechRequest(const SpeechRequest&) = delete;

@@ -53,6 +53,14 @@ SpeechEvent streamEvent(SpeechEvent::Kind kind, int stream, qint64 position)
     return event;
 }
 
+SpeechEvent troubleEvent(int stream, qint64 position, const QString& description, bool restarted)
+{
+    SpeechEvent event = streamEvent(SpeechEvent::Kind::Trouble, stream, position);
+    event.text = description;
+    event.a = restarted ? 1 : 0;
+    return event;
+}
+
 // The events that open chunk index at position: a change of voice, and its sentence.
 std::vector<SpeechEvent> openingEvents(
     const Chunk& chunk, size_t index, const std::optional<QString>& newVoice, int stream, qint64 position)
@@ -164,10 +172,13 @@ bool SpeechWorker::render(const Job& job)
         if (!renderChunks(job, out, *base))
             return false;
     } catch (const PlatformError& error) {
-        // The stream still ends properly; what was spoken so far stays.
+        // The stream still ends properly; what was spoken so far stays. A recording reports the
+        // failure itself; speech on the device tells its listener when the sound stops.
         qWarning() << "Speech stopped:" << error.description();
         if (file)
             file->noteCutShort(error.description());
+        else if (!push({ troubleEvent(request.stream, out.bytes(), error.description(), false) }, job, *base))
+            return false;
     }
     return push({ streamEvent(SpeechEvent::Kind::EndStream, request.stream, out.bytes()) }, job, *base)
         && current(job.generation);
@@ -227,7 +238,22 @@ Chunk SpeechWorker::chunkAt(SpeechRequest& request, size_t index, ChunkCursor cu
     return chunk;
 }
 
+// A synthesiser lost in the middle of the chunk is replaced once: the new one speaks the chunk (a
+// sentence) again from its start, after what was already heard.
 bool SpeechWorker::speak(
+    const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase)
+{
+    try {
+        return speakOnce(job, chunk, rate, voiceId, out, deviceBase);
+    } catch (const SynthesizerLost& lost) {
+        qWarning() << "Speech synthesiser restarted:" << lost.description();
+        if (!push({ troubleEvent(job.request->stream, out.bytes(), lost.description(), true) }, job, deviceBase))
+            return false;
+    }
+    return speakOnce(job, chunk, rate, voiceId, out, deviceBase);
+}
+
+bool SpeechWorker::speakOnce(
     const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase)
 {
     ChunkRenderer renderer(

@@ -40,6 +40,8 @@ private:
     Chunk chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate);
     bool speak(
         const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase);
+    bool speakOnce(
+        const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase);
     SynthesizerBackend::Settings settings(const QString& voiceId, int rate, bool speakPunctuation) const;
     bool push(std::vector<SpeechEvent> events, const Job& job, qint64 deviceBase);
     bool waitWhilePaused(const Job& job);

@@ -44,7 +44,7 @@ constexpr Entry kEntries[] = {
     { "u", UW }, { "ʊ", UH }, { "ɷ", UH },
     // Mid vowels; unrounded back ones keep spread lips, hence uh.
     { "e", EY }, { "ø", EH }, { "ɘ", AX }, { "ɵ", AX }, { "ɤ", UH }, { "o", OW }, { "ə", AX }, { "ɛ", EH },
-    { "œ", EH }, { "ɜ", AX }, { "ɞ", AX }, { "ʌ", AH }, { "ɔ", AO },
+    { "œ", EH }, { "ɜ", ER }, { "ɞ", AX }, { "ʌ", AH }, { "ɔ", AO },
     // Open vowels.
     { "æ", AE }, { "ɐ", AX }, { "a", AE }, { "ɶ", AE }, { "ɑ", AA }, { "ɒ", AO },
     // Rhotic vowels.
@@ -73,8 +73,8 @@ constexpr Entry kEntries[] = {
     { "ʃ", SH }, { "ʒ", ZH }, { "ɕ", SH }, { "ʑ", ZH }, { "ʂ", SH }, { "ʐ", ZH }, { "ɧ", SH }, { "ʆ", SH }, { "ʓ", ZH },
     { "tʃ", CH }, { "dʒ", JH }, { "ʧ", CH }, { "ʤ", JH }, { "tɕ", CH }, { "dʑ", JH }, { "ʨ", CH }, { "ʥ", JH },
     { "ʈʂ", CH }, { "ɖʐ", JH }, { "tʂ", CH }, { "dʐ", JH },
-    // Laterals and rhotics.
-    { "l", L }, { "ɫ", L }, { "ɬ", L }, { "ɮ", L }, { "ɭ", L }, { "ʎ", L }, { "ʟ", L }, { "ɺ", L }, { "ǁ", L },
+    // Laterals and rhotics; eSpeak NG writes a syllabic l ("purple") as əl.
+    { "əl", L }, { "l", L }, { "ɫ", L }, { "ɬ", L }, { "ɮ", L }, { "ɭ", L }, { "ʎ", L }, { "ʟ", L }, { "ɺ", L }, { "ǁ", L },
     { "r", R }, { "ɹ", R }, { "ɻ", R }, { "ʀ", R }, { "ʁ", R }, { "ɽ", R },
     // Palatals.
     { "j", Y }, { "ʝ", Y }, { "ɲ", N }, { "c", K }, { "ɟ", G }, { "ç", K }, { "ʄ", G }, { "ǂ", K },

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -28,6 +30,13 @@ struct SynthEvent {
     bool operator==(const SynthEvent&) const = default;
 };
 
+// The synthesiser itself was lost while speaking (its process died, stopped answering or could
+// not be started), not the text refused: a new one may speak the same text.
+class SynthesizerLost : public PlatformError {
+public:
+    using PlatformError::PlatformError;
+};
+
 // The speech synthesiser behind the engine: speaks SSML into 16-bit mono samples at
 // sampleRate(), on the calling thread. Tests stand in a scripted back end.
 class SynthesizerBackend {
@@ -46,6 +55,7 @@ public:
     virtual int sampleRate() const = 0;
     virtual std::vector<SynthVoice> voices() const = 0;
     // Speaks ssml (UTF-8) with settings; returns false when the sink stopped it. Throws
-    // PlatformError when the synthesiser refuses the text or the voice.
+    // PlatformError when the synthesiser refuses the text or the voice, SynthesizerLost when the
+    // synthesiser itself is gone.
     virtual bool synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink) = 0;
 };

@@ -114,7 +114,7 @@ void SynthesizerProcess::tell(const QByteArray& message)
 void SynthesizerProcess::abandon(const QString& description)
 {
     replace(nullptr);
-    throw PlatformError(description);
+    throw SynthesizerLost(description);
 }
 
 bool SynthesizerProcess::synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink)
