@@ -31,6 +31,9 @@ lint: build
 format:
 	@git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format -i
 
+# LeakSanitizer's own tracer now and then crashes while it stops a process's threads at exit
+# ("Tracer caught signal 11") after every test function passed; a failed test is run once more, and
+# both runs stay in the log.
 # The whole suite with AddressSanitizer and UndefinedBehaviorSanitizer, at -O1 with line tables
 # only: it builds in about half the time and still names every line in a report. (At -O1 GCC 12
 # warns falsely about std::function inside std::regex.)
@@ -44,7 +47,8 @@ test-asan: deps
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=address,undefined \
 	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$(SAN_OPT)" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=$(SAN_OPT)" >/dev/null
 	@cmake --build build-asan -j $(JOBS)
-	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-asan --output-on-failure -j 2 --timeout 900
+	@$(SAN_ENV) scripts/with-pulse.sh ctest --test-dir build-asan --output-on-failure -j 2 --timeout 900 \
+	  --repeat until-pass:2
 
 # The engine's and the console's tests with ThreadSanitizer.
 TSAN_TESTS = tst_SpVoice tst_SynthesizerProcess tst_SpVoiceStreams tst_PulseOutput tst_ChunkEventMapper tst_frmConsole tst_SaveToWave tst_VoiceEvents tst_ConsoleStorm
