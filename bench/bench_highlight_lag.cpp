@@ -15,6 +15,7 @@
 // HIGHLIGHT_LAG_DEBUG=1 prints every word's figures.
 
 #include "BenchSupport.h"
+#include "DeviceAudioCopy.h"
 #include "MDIMain.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
@@ -45,55 +46,6 @@ namespace {
 constexpr int rate = 22050;
 constexpr qsizetype megabyte = 1024 * 1024;
 
-void settle(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-struct Match {
-    qint64 shift = 0; // recording index minus handed index
-    double correlation = 0;
-};
-
-// The shift in [from, to] at which a window of the handed audio best matches the recording.
-Match bestShift(const std::vector<int16_t>& handed, qint64 begin, qint64 length, const std::vector<int16_t>& recording,
-    qint64 from, qint64 to)
-{
-    Match best { from, -2 };
-    begin = std::max<qint64>(0, begin);
-    length = std::min<qint64>(length, static_cast<qint64>(handed.size()) - begin);
-    double ownEnergy = 0;
-    for (qint64 i = 0; i < length; ++i)
-        ownEnergy += double(handed[size_t(begin + i)]) * handed[size_t(begin + i)];
-    if (length <= 0 || ownEnergy <= 0)
-        return best;
-    for (qint64 shift = from; shift <= to; ++shift) {
-        const qint64 start = begin + shift;
-        if (start < 0 || start + length > static_cast<qint64>(recording.size()))
-            continue;
-        double dot = 0, energy = 0;
-        for (qint64 i = 0; i < length; ++i) {
-            const double r = recording[size_t(start + i)];
-            dot += r * handed[size_t(begin + i)];
-            energy += r * r;
-        }
-        const double correlation = energy > 0 ? dot / std::sqrt(energy * ownEnergy) : 0;
-        if (correlation > best.correlation)
-            best = { shift, correlation };
-    }
-    return best;
-}
-
-qint64 firstLoud(const std::vector<int16_t>& samples, qint64 from, int threshold)
-{
-    for (qint64 i = std::max<qint64>(0, from); i < static_cast<qint64>(samples.size()); ++i)
-        if (std::abs(samples[size_t(i)]) > threshold)
-            return i;
-    return -1;
-}
-
 // The default sink's configured latency (its block) from pactl, in ms; -1 when not reported.
 double sinkBlockMs()
 {
@@ -107,60 +59,6 @@ double sinkBlockMs()
         return -1;
     return std::stod(m[1]) / 1000;
 }
-
-// Keeps a copy of what the engine hands to the device, in play order.
-class TeeSource final : public PcmSource {
-public:
-    TeeSource(PcmSource& inner, std::vector<char>& copy, std::mutex& mutex)
-        : m_inner(inner)
-        , m_copy(copy)
-        , m_mutex(mutex)
-    {
-    }
-    qint64 readPcm(char* data, qint64 maxBytes) override
-    {
-        const qint64 n = m_inner.readPcm(data, maxBytes);
-        if (n > 0) {
-            std::lock_guard lock(m_mutex);
-            m_copy.insert(m_copy.end(), data, data + n);
-        }
-        return n;
-    }
-
-private:
-    PcmSource& m_inner;
-    std::vector<char>& m_copy;
-    std::mutex& m_mutex;
-};
-
-class TeeProvider final : public AudioOutputProvider {
-public:
-    std::vector<AudioDeviceInfo> outputs() const override { return m_real.outputs(); }
-    std::unique_ptr<AudioDeviceSink> open(
-        const QByteArray& deviceId, const PcmFormat& format, PcmSource& source) override
-    {
-        m_sources.push_back(std::make_unique<TeeSource>(source, m_copy, m_mutex));
-        return m_real.open(deviceId, format, *m_sources.back());
-    }
-    qint64 size() const
-    {
-        std::lock_guard lock(m_mutex);
-        return static_cast<qint64>(m_copy.size() / 2);
-    }
-    std::vector<int16_t> samples() const
-    {
-        std::lock_guard lock(m_mutex);
-        std::vector<int16_t> out(m_copy.size() / 2);
-        std::memcpy(out.data(), m_copy.data(), out.size() * 2);
-        return out;
-    }
-
-private:
-    PulseOutputProvider m_real;
-    std::vector<std::unique_ptr<TeeSource>> m_sources; // outlive the sinks: the voice drops those first
-    mutable std::mutex m_mutex;
-    std::vector<char> m_copy;
-};
 
 // The console's voice, now one whose device audio is copied; its default format is the
 // console's, 22 kHz 16-bit mono, the recording's.

@@ -11,12 +11,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
-namespace {
+using ItemLook = SpeechMenu::ItemLook;
 
-struct ItemLook {
-    const char* caption;
-    QList<QKeySequence> shortcuts;
-};
+namespace {
 
 // Function keys, which no text box takes for itself; Escape stops as well.
 const std::array<ItemLook, 4> itemLooks { {
@@ -42,13 +39,21 @@ SpeechMenu::SpeechMenu(MDIMain& main)
 {
     mnuSpeech = main.menuBar()->addMenu(QStringLiteral("Spee&ch"));
     mnuSpeech->setObjectName(QStringLiteral("mnuSpeech"));
-    for (std::size_t i = 0; i < itemLooks.size(); ++i) {
-        QAction* item = mnuSpeech->addAction(QString::fromLatin1(itemLooks[i].caption));
-        item->setObjectName(indexedName(QStringLiteral("mnuSpeechItems"), static_cast<int>(i)));
-        item->setShortcuts(itemLooks[i].shortcuts);
+    addItems(itemLooks, QStringLiteral("mnuSpeechItems"), mnuSpeechItems, &SpeechMenu::mnuSpeechItems_Click);
+}
+
+// One action per look, named name(i), whose click calls handler(i).
+template <std::size_t N>
+void SpeechMenu::addItems(const std::array<ItemLook, N>& looks, const QString& name, std::array<QAction*, N>& items,
+    void (SpeechMenu::*handler)(int))
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        QAction* item = mnuSpeech->addAction(QString::fromLatin1(looks[i].caption));
         const int index = static_cast<int>(i);
-        connect(item, &QAction::triggered, this, [this, index] { mnuSpeechItems_Click(index); });
-        mnuSpeechItems[i] = item;
+        item->setObjectName(indexedName(name, index));
+        item->setShortcuts(looks[i].shortcuts);
+        connect(item, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); });
+        items[i] = item;
     }
 }
 
@@ -58,14 +63,7 @@ void SpeechMenu::addReadingItems()
         return;
     mnuReadSeparator = mnuSpeech->addSeparator();
     mnuReadSeparator->setObjectName(QStringLiteral("mnuReadSeparator"));
-    for (std::size_t i = 0; i < readingLooks.size(); ++i) {
-        QAction* item = mnuSpeech->addAction(QString::fromLatin1(readingLooks[i].caption));
-        item->setObjectName(indexedName(QStringLiteral("mnuReadItems"), static_cast<int>(i)));
-        item->setShortcuts(readingLooks[i].shortcuts);
-        const int index = static_cast<int>(i);
-        connect(item, &QAction::triggered, this, [this, index] { mnuReadItems_Click(index); });
-        mnuReadItems[i] = item;
-    }
+    addItems(readingLooks, QStringLiteral("mnuReadItems"), mnuReadItems, &SpeechMenu::mnuReadItems_Click);
 }
 
 // Reading from the cursor is the editor's; the sentence steps act on whatever is being spoken.

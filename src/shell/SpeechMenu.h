@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QKeySequence>
+#include <QList>
 #include <QObject>
 #include <array>
 
@@ -16,6 +18,11 @@ class SpeechMenu : public QObject {
 public:
     enum Item { Play, Pause, Stop, Record };
     enum ReadingItem { ReadFromCursor, NextSentence, PreviousSentence };
+    // An item's caption and keys.
+    struct ItemLook {
+        const char* caption;
+        QList<QKeySequence> shortcuts;
+    };
 
     // Adds the menu to the main window's menu bar, after the menus it has.
     explicit SpeechMenu(MDIMain& main);
@@ -33,6 +40,9 @@ private:
     void play();
     void record();
     void pause();
+    template <std::size_t N>
+    void addItems(const std::array<ItemLook, N>& looks, const QString& name, std::array<QAction*, N>& items,
+        void (SpeechMenu::*handler)(int));
 
     QMenu* mnuSpeech;
     std::array<QAction*, 4> mnuSpeechItems {};

@@ -64,14 +64,27 @@ SpokenTextFollower::Passage* SpokenTextFollower::passage(int stream)
     return &found->second;
 }
 
-void SpokenTextFollower::wordSpoken(int stream, int position, int length)
+std::optional<DocumentEditMap::Span> SpokenTextFollower::Passage::span(int position, int length) const
+{
+    const int start = offset + position;
+    return edits->span(start, start + length);
+}
+
+// The stream's passage, now the one its box shows; null while highlighting is off.
+SpokenTextFollower::Passage* SpokenTextFollower::shownPassage(int stream)
 {
     Passage* spoken = m_enabled ? passage(stream) : nullptr;
+    if (spoken)
+        m_showing[spoken->box.data()] = stream;
+    return spoken;
+}
+
+void SpokenTextFollower::wordSpoken(int stream, int position, int length)
+{
+    Passage* spoken = shownPassage(stream);
     if (!spoken)
         return;
-    const int start = spoken->offset + position;
-    m_showing[spoken->box.data()] = stream;
-    if (const auto span = spoken->edits->span(start, start + length))
+    if (const auto span = spoken->span(position, length))
         spoken->box->showWord(span->start, span->end);
     else
         spoken->box->hideWord();
@@ -79,12 +92,10 @@ void SpokenTextFollower::wordSpoken(int stream, int position, int length)
 
 void SpokenTextFollower::sentenceSpoken(int stream, int position, int length)
 {
-    Passage* spoken = m_enabled ? passage(stream) : nullptr;
+    Passage* spoken = shownPassage(stream);
     if (!spoken)
         return;
-    const int start = spoken->offset + position;
-    m_showing[spoken->box.data()] = stream;
-    if (const auto span = spoken->edits->span(start, start + length))
+    if (const auto span = spoken->span(position, length))
         spoken->box->showSentence(span->start, span->end);
 }
 

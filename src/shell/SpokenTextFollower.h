@@ -1,12 +1,13 @@
 #pragma once
 
+#include "DocumentEditMap.h"
+
 #include <QObject>
 #include <QPointer>
 #include <map>
 #include <memory>
 #include <optional>
 
-class DocumentEditMap;
 class SpokenTextHighlighter;
 class frmConsole;
 
@@ -34,6 +35,8 @@ private:
         QPointer<SpokenTextHighlighter> box;
         int offset = 0;
         std::unique_ptr<DocumentEditMap> edits;
+        // Where a word or sentence of the stream is in the box now; nothing when its text is gone.
+        std::optional<DocumentEditMap::Span> span(int position, int length) const;
     };
     struct Source {
         SpokenTextHighlighter* box;
@@ -48,6 +51,7 @@ private:
     void releaseAll();
     void clearShown();
     Passage* passage(int stream);
+    Passage* shownPassage(int stream);
 
     frmConsole& m_console;
     std::map<int, Passage> m_streams;

@@ -107,10 +107,11 @@ void frmConsole::Form_Load()
         QuietControls::setValue(*VolumeSldr, voice().Volume());
         showSliderValues();
         select(FormatCB, FormatCB->findText(defaultFormat), &frmConsole::FormatCB_Click);
-        if (voice().GetAudioOutputs(QString(), QString()).Count() < 1)
+        // The outputs are asked of the sound server once.
+        if (const SpObjectTokens outputs = voice().GetAudioOutputs(QString(), QString()); outputs.Count() < 1)
             QuietControls::fillUnusable(*AudioOutputCB, QStringLiteral("No audio ouput object available"));
         else
-            QuietControls::fill(*AudioOutputCB, voice().GetAudioOutputs(QString(), QString()));
+            QuietControls::fill(*AudioOutputCB, outputs);
         select(AudioOutputCB, 0, &frmConsole::AudioOutputCB_Click);
         MouthImgList.MaskColor = magenta;
         MouthImgList.BackColor = GetSysColor(COLOR_BTNFACE);
@@ -328,46 +329,45 @@ void frmConsole::speakAndWait(const QString& text)
     if (IsPaused)
         voice().Resume();
     SetSpeakState(true, false);
-    // Its events arrive while it speaks, so their stream is known as the one after the last.
-    m_lastStream = voice().Speak(text, SpeakFlags);
-    reportMarkupReadAsText();
+    speakWith(text, SpeakFlags);
+}
+
+// "Speak" in the log, then the speaking; a failure is one "Speak Error: " line. False on failure.
+bool frmConsole::logSpeaking(const std::function<void()>& speaking)
+{
+    try {
+        AppendLogText(QStringLiteral("Speak"), QString());
+        speaking();
+        return true;
+    } catch (const std::exception& failure) {
+        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
+        return false;
+    }
 }
 
 void frmConsole::VoiceSpeak()
 {
-    try {
-        AppendLogText(QStringLiteral("Speak"), QString());
-        const QString text = MainTxtBox->toPlainText();
-        if (text.isEmpty())
-            return;
-        speak(text);
-    } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
+    const bool spoken = logSpeaking([this] {
+        if (const QString text = MainTxtBox->toPlainText(); !text.isEmpty())
+            speak(text);
+    });
+    if (!spoken)
         SetSpeakState(false, IsPaused);
-    }
 }
 
 void frmConsole::funcVoiceSpeak(const QString& speaktext)
 {
-    try {
-        AppendLogText(QStringLiteral("Speak"), QString());
-        // A null text would only purge; an empty one is spoken as the empty stream it is.
-        speak(speaktext.isNull() ? QStringLiteral("") : speaktext);
-    } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
+    // A null text would only purge; an empty one is spoken as the empty stream it is.
+    if (!logSpeaking([&] { speak(speaktext.isNull() ? QStringLiteral("") : speaktext); }))
         SetSpeakState(false, IsPaused);
-    }
 }
 
 int frmConsole::funcVoiceQueue(const QString& speaktext)
 {
-    try {
-        AppendLogText(QStringLiteral("Speak"), QString());
+    logSpeaking([&] {
         speakWith(speaktext, (SpeakFlags | SVSFlagsAsync) & ~SVSFPurgeBeforeSpeak);
         SetSpeakState(true, IsPaused);
-    } catch (const std::exception& failure) {
-        AppendLogText(QStringLiteral("Speak Error: "), failureText(failure));
-    }
+    });
     return m_lastStream;
 }
 

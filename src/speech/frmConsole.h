@@ -9,6 +9,7 @@
 #include "engine/api/SpVoice.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class EventItems;
@@ -141,6 +142,7 @@ private:
     void speak(const QString& text);
     void speakAndWait(const QString& text);
     void speakWith(const QString& text, int flags);
+    bool logSpeaking(const std::function<void()>& speaking);
     void restoreSpeakFlags();
     void connectVoice();
     template <typename Action> void onVoiceEvent(const EventItems& line, Action&& action);
