@@ -52,7 +52,10 @@ done
 for size in 1KB 100KB 1MB; do
   check "first audio, device, $size" "^first-audio device $size: ([0-9.]+) ms.*" "<" 30 ms
 done
-check "render time engine/espeak-ng" "^render ratio engine/espeak-ng: ([0-9.]+) wall.*" "<=" 1.15 ""
+for size in 100KB 1024KB; do
+  check "render wall, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: ([0-9.]+) wall.*" "<=" 0.6 ""
+  check "render CPU, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: [0-9.]+ wall, ([0-9.]+) CPU.*" "<=" 1.1 ""
+done
 check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
 check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
 check "stop latency (purge), median" "^stop latency: median ([-0-9.]+) ms.*" "<" 100 ms
