@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <set>
+#include <sys/resource.h>
 
 using namespace bench;
 
@@ -51,12 +52,21 @@ void renderWithEngine(
     stream->Open(path);
     voice.setAudioOutputStream(stream);
     const std::map<pid_t, double> helpers = childrenCpuMs();
+    rusage u0 {};
+    getrusage(RUSAGE_SELF, &u0);
     const double c0 = processCpuMs();
     const Clock::time_point t0 = Clock::now();
     voice.Speak(text, SVSFIsNotXML);
     stream->Close();
     timing.wallMs.push_back(msBetween(t0, Clock::now()));
-    timing.cpuMs.push_back(processCpuMs() - c0 + childrenCpuMsSince(helpers));
+    const double own = processCpuMs() - c0;
+    const double synthesizers = childrenCpuMsSince(helpers);
+    timing.cpuMs.push_back(own + synthesizers);
+    rusage u1 {};
+    getrusage(RUSAGE_SELF, &u1);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0; };
+    std::printf("    CPU: this process %.0f ms (system %.0f ms), synthesiser helpers %.0f ms\n", own,
+        ms(u1.ru_stime) - ms(u0.ru_stime), synthesizers);
     voice.setAudioOutput(SpObjectToken());
     timing.wave = waveInfo(path);
 }
