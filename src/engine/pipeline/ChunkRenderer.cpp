@@ -6,8 +6,7 @@
 
 ChunkRenderer::ChunkRenderer(const Chunk& chunk, int stream, int sampleRate, double speed, StreamWriter& out,
     const std::atomic<int>& volume, Current current, Push push)
-    : m_chunk(chunk)
-    , m_out(out)
+    : m_out(out)
     , m_volume(volume)
     , m_current(std::move(current))
     , m_push(std::move(push))

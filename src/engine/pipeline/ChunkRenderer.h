@@ -34,7 +34,6 @@ private:
     bool take(std::span<const int16_t> samples, std::span<const SynthEvent> events);
     qint64 streamPosition(qint64 sample) const;
 
-    const Chunk& m_chunk;
     StreamWriter& m_out;
     const std::atomic<int>& m_volume;
     Current m_current;
