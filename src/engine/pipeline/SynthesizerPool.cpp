@@ -1,5 +1,7 @@
 #include "engine/pipeline/SynthesizerPool.h"
 
+#include <algorithm>
+
 SynthesizerPool::SynthesizerPool(std::unique_ptr<SynthesizerBackend> first, Factory more, size_t size)
     : m_first(std::move(first))
     , m_more(std::move(more))
@@ -7,6 +9,7 @@ SynthesizerPool::SynthesizerPool(std::unique_ptr<SynthesizerBackend> first, Fact
 {
     const size_t count = m_more ? std::max<size_t>(1, size) : 1;
     m_backends.resize(count);
+    m_idle.assign(count, false);
     m_threads.reserve(count);
     for (size_t i = 0; i < count; ++i)
         m_threads.emplace_back([this, i] { run(i); });
@@ -34,28 +37,40 @@ std::shared_ptr<PendingSynthesis> SynthesizerPool::submit(
         std::lock_guard lock(m_mutex);
         m_queue.push_back(pending);
     }
-    m_wake.notify_one();
+    m_wake.notify_all();
     return pending;
 }
 
-// The next pending synthesis nobody has cancelled; null at shutdown.
-std::shared_ptr<PendingSynthesis> SynthesizerPool::take()
+// The next pending synthesis nobody has cancelled; null at shutdown. The idle synthesiser
+// first in line takes it, so a text spoken sentence by sentence keeps to one synthesiser and
+// the others are made only when sentences are rendered side by side.
+std::shared_ptr<PendingSynthesis> SynthesizerPool::take(size_t index)
 {
     std::unique_lock lock(m_mutex);
+    m_idle[index] = true;
+    m_wake.notify_all();
     for (;;) {
-        m_wake.wait(lock, [&] { return m_quit || !m_queue.empty(); });
+        m_wake.wait(lock, [&] { return m_quit || (!m_queue.empty() && firstIdle() == index); });
         if (m_quit)
             return nullptr;
         std::shared_ptr<PendingSynthesis> pending = std::move(m_queue.front());
         m_queue.pop_front();
-        if (!pending->cancelled())
-            return pending;
+        if (pending->cancelled())
+            continue;
+        m_idle[index] = false;
+        m_wake.notify_all(); // the next in line may take what is left
+        return pending;
     }
+}
+
+size_t SynthesizerPool::firstIdle() const
+{
+    return static_cast<size_t>(std::find(m_idle.begin(), m_idle.end(), true) - m_idle.begin());
 }
 
 void SynthesizerPool::run(size_t index)
 {
-    while (const std::shared_ptr<PendingSynthesis> pending = take())
+    while (const std::shared_ptr<PendingSynthesis> pending = take(index))
         synthesize(index, *pending);
 }
 

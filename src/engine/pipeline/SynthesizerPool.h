@@ -13,7 +13,7 @@
 
 // Several synthesisers, each on a thread of its own, taking handed-out chunks in the order they
 // were handed out. The first synthesiser is the one the voice was made with; the others are made
-// on first need, so a voice that only ever speaks short texts starts one.
+// on first need, so a voice that never renders sentences side by side starts one.
 class SynthesizerPool {
 public:
     using Factory = std::function<std::unique_ptr<SynthesizerBackend>()>;
@@ -37,7 +37,8 @@ public:
 
 private:
     void run(size_t index);
-    std::shared_ptr<PendingSynthesis> take();
+    std::shared_ptr<PendingSynthesis> take(size_t index);
+    size_t firstIdle() const;
     void synthesize(size_t index, PendingSynthesis& pending);
     bool synthesizeOnce(size_t index, PendingSynthesis& pending);
 
@@ -48,6 +49,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<PendingSynthesis>> m_queue;
+    std::vector<bool> m_idle; // per synthesiser: waiting for work
     bool m_quit = false;
     std::vector<std::thread> m_threads;
 };
