@@ -3,6 +3,7 @@
 #include "WaveFile.h"
 #include "engine/api/SpFileStream.h"
 #include "engine/api/SpVoice.h"
+#include "engine/synth/FliteBackend.h"
 #include "engine/synth/FliteScript.h"
 #include "engine/synth/PhoneTable.h"
 
@@ -341,6 +342,42 @@ private slots:
         m_voice->Speak(QString(), SVSFPurgeBeforeSpeak);
         QTRY_VERIFY_WITH_TIMEOUT(!log.of(QStringLiteral("EndStream")).empty(), 1000);
         QVERIFY(log.of(QStringLiteral("Word")).size() < 20);
+    }
+
+    // Flite's own Word events, before the engine's bookkeeping: one per written token, at its
+    // first letter in code points of the SSML (after an entity or a tag), however many words
+    // Flite makes of it; samples at the rate asked for.
+    void fliteReportsEachWrittenTokenOnce()
+    {
+        const QString ssml = QStringLiteral("<prosody rate=\"150%\">Ça coûte</prosody> $3.50, &amp; (ok) in 1999 "
+                                            "<mark name=\"b0\"/>naïve-ish. ");
+        FliteBackend flite(22050);
+        SynthesizerBackend::Settings settings;
+        settings.voiceId = QStringLiteral("flite/slt");
+        std::vector<SynthEvent> events;
+        qint64 samples = 0;
+        bool inside = true; // every event falls in the block it comes with
+        QVERIFY(flite.synthesize(ssml.toUtf8(), settings, [&](std::span<const int16_t> s, std::span<const SynthEvent> e) {
+            for (const SynthEvent& event : e)
+                inside = inside && event.sample >= samples && event.sample <= samples + qint64(s.size());
+            samples += qint64(s.size());
+            events.insert(events.end(), e.begin(), e.end());
+            return true;
+        }));
+        QVERIFY(inside);
+        const QList<uint> codePoints = ssml.toUcs4();
+        QStringList words;
+        qint64 last = 0;
+        for (const SynthEvent& e : events) {
+            QVERIFY(e.sample >= last);
+            last = e.sample;
+            if (e.type == SynthEvent::Type::Word)
+                words << QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.data()) + e.textPosition, e.length);
+            if (e.type == SynthEvent::Type::Mark)
+                words << QString::fromUtf8("<" + e.name + ">");
+        }
+        QCOMPARE(words.join('|'), QStringLiteral("Ça|coûte|$3.50|&|ok|in|1999|<b0>|naïve-ish"));
+        QVERIFY(samples > 22050);
     }
 
     // What Flite is given for a chunk of SSML: plain text per prosody, with marks, pauses and a

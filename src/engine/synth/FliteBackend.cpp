@@ -93,8 +93,10 @@ struct Rendered {
     std::vector<SynthEvent> events; // samples from the piece's start
 };
 
+// joinBefore and joinAfter drop Flite's pause at that end, where the text goes on in another
+// prosody, so that a change of rate or pitch inside a sentence makes no gap.
 Rendered speak(const VoiceEntry& entry, const FliteScript::Piece& piece, const SynthesizerBackend::Settings& settings,
-    int outputRate)
+    int outputRate, bool joinBefore, bool joinAfter)
 {
     apply(entry, piece, settings);
     const std::unique_ptr<cst_utterance, decltype(&delete_utterance)> utterance(
@@ -102,20 +104,45 @@ Rendered speak(const VoiceEntry& entry, const FliteScript::Piece& piece, const S
     const cst_wave* wave = utterance ? utt_wave(utterance.get()) : nullptr;
     if (!wave)
         throw PlatformError(QStringLiteral("The speech synthesiser could not speak the text."));
+    const FliteUtterance spoken(utterance.get(), piece);
+    const qint64 begin = joinBefore ? spoken.soundBegin() : 0;
+    const qint64 end = std::max(begin, joinAfter ? spoken.soundEnd() : qint64(wave->num_samples));
     Rendered out;
-    out.samples = converted(
-        std::span(wave->samples, static_cast<size_t>(wave->num_samples)), wave->sample_rate, outputRate);
+    out.samples = converted(std::span(wave->samples + begin, static_cast<size_t>(end - begin)), wave->sample_rate,
+        outputRate);
     const double ratio = static_cast<double>(outputRate) / wave->sample_rate;
-    for (SynthEvent event : FliteUtterance(utterance.get(), piece).events()) {
-        event.sample = std::min<qint64>(std::llround(static_cast<double>(event.sample) * ratio),
+    for (SynthEvent event : spoken.events()) {
+        const bool cut = event.sample < begin || event.sample >= end;
+        if (cut && event.type == SynthEvent::Type::Phoneme && event.name.isEmpty())
+            continue; // a pause that was dropped
+        event.sample = std::min<qint64>(std::llround(static_cast<double>(std::clamp(event.sample, begin, end) - begin) * ratio),
             static_cast<qint64>(out.samples.size()));
         out.events.push_back(event);
     }
-    const double gain = piece.volume;
-    if (gain != 1.0)
-        for (int16_t& s : out.samples)
-            s = static_cast<int16_t>(std::clamp(std::lround(s * gain), -32768L, 32767L));
+    // A cut edge fades over a few milliseconds, or it clicks.
+    const size_t fade = std::min(out.samples.size() / 2, static_cast<size_t>(outputRate / 200));
+    for (size_t i = 0; i < out.samples.size(); ++i) {
+        double gain = piece.volume;
+        if (joinBefore && i < fade)
+            gain *= static_cast<double>(i) / static_cast<double>(fade);
+        if (joinAfter && out.samples.size() - i <= fade)
+            gain *= static_cast<double>(out.samples.size() - i - 1) / static_cast<double>(fade);
+        out.samples[i] = static_cast<int16_t>(std::clamp(std::lround(out.samples[i] * gain), -32768L, 32767L));
+    }
     return out;
+}
+
+std::vector<SynthEvent> marksOnly(const FliteScript::Piece& piece)
+{
+    std::vector<SynthEvent> events;
+    for (const FliteScript::Mark& mark : piece.marks) {
+        SynthEvent event;
+        event.type = SynthEvent::Type::Mark;
+        event.name = mark.name;
+        event.textPosition = piece.origins.empty() ? 0 : piece.origins.front();
+        events.push_back(event);
+    }
+    return events;
 }
 
 // Hands the audio on in blocks, each with the events that fall inside it; false when stopped.
@@ -176,12 +203,17 @@ bool FliteBackend::synthesize(const QByteArray& ssml, const Settings& settings, 
         throw PlatformError(QStringLiteral("The speech synthesiser could not find the voice."));
     qint64 produced = 0;
     const FliteScript script(ssml, settings.speakPunctuation);
-    for (const FliteScript::Piece& piece : script.pieces()) {
+    const std::vector<FliteScript::Piece>& pieces = script.pieces();
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const FliteScript::Piece& piece = pieces[i];
         Rendered rendered;
         if (piece.pause)
             rendered.samples.resize(static_cast<size_t>(qint64(piece.milliseconds) * m_sampleRate / 1000));
+        else if (!piece.spoken())
+            rendered.events = marksOnly(piece);
         else
-            rendered = speak(*entry, piece, settings, m_sampleRate);
+            rendered = speak(*entry, piece, settings, m_sampleRate, i > 0 && !pieces[i - 1].pause,
+                i + 1 < pieces.size() && !pieces[i + 1].pause);
         if (!deliver(rendered, produced, sink))
             return false;
         produced += static_cast<qint64>(rendered.samples.size());

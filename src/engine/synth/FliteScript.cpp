@@ -181,9 +181,7 @@ FliteScript::FliteScript(const QByteArray& ssml, bool speakPunctuation)
         character(c, position);
         ++i;
     }
-    std::erase_if(m_pieces, [](const Piece& p) {
-        return !p.pause && p.marks.empty() && std::all_of(p.text.begin(), p.text.end(), [](char c) { return c == ' '; });
-    });
+    std::erase_if(m_pieces, [](const Piece& p) { return !p.pause && p.marks.empty() && !p.spoken(); });
     // Flite's tokenizer notes where a token ended by the blank after it.
     for (Piece& piece : m_pieces)
         if (!piece.pause && !piece.text.endsWith(' ')) {

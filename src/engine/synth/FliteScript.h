@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <algorithm>
 #include <vector>
 
 // A chunk of SSML as Flite can speak it. Flite reads plain English text, so the markup becomes a
@@ -23,6 +24,8 @@ public:
         double rate = 1.0; // speed against the voice's own
         double pitch = 1.0; // factor of the voice's pitch
         double volume = 1.0; // gain
+
+        bool spoken() const { return std::any_of(text.begin(), text.end(), [](char c) { return c != ' '; }); }
     };
 
     // speakPunctuation reads punctuation marks out by name.

@@ -42,7 +42,6 @@ FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScrip
     }
     const int rate = utt_wave(utterance)->sample_rate;
     qint64 start = 0;
-    qint64 speechEnd = 0;
     cst_item* lastToken = nullptr;
     for (cst_item* segment = relation_head(utt_relation(utterance, "Segment")); segment; segment = item_next(segment)) {
         const qint64 end = std::llround(item_feat_float(segment, "end") * rate);
@@ -55,11 +54,14 @@ FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScrip
         phoneme.sample = start;
         phoneme.name = FlitePhones::ipa(item_feat_string(segment, "name"), stressed(segment));
         m_events.push_back(phoneme);
-        if (!phoneme.name.isEmpty())
-            speechEnd = end;
+        if (!phoneme.name.isEmpty()) {
+            m_soundBegin = m_soundBegin < 0 ? start : m_soundBegin;
+            m_soundEnd = end;
+        }
         start = std::max(start, end);
     }
-    marksUpTo(static_cast<int>(text.size()), speechEnd);
+    m_soundBegin = std::max<qint64>(0, m_soundBegin);
+    marksUpTo(static_cast<int>(text.size()), m_soundEnd);
 }
 
 // The bytes of a token's written form (without the punctuation around it) in the piece's text.

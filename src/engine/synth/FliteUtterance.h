@@ -17,6 +17,9 @@ public:
     FliteUtterance(cst_utterance_struct* utterance, const FliteScript::Piece& piece);
 
     std::vector<SynthEvent> events() const { return m_events; }
+    // Where its sound starts after Flite's leading pause, and ends before the closing one.
+    qint64 soundBegin() const { return m_soundBegin; }
+    qint64 soundEnd() const { return m_soundEnd; }
 
 private:
     struct Span {
@@ -30,5 +33,7 @@ private:
     const FliteScript::Piece& m_piece;
     std::vector<Span> m_blankSeparated; // the piece's text cut at its blanks
     size_t m_nextMark = 0;
+    qint64 m_soundBegin = -1;
+    qint64 m_soundEnd = 0;
     std::vector<SynthEvent> m_events;
 };
