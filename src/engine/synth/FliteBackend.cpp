@@ -1,13 +1,13 @@
 #include "engine/synth/FliteBackend.h"
 
 #include "engine/synth/FliteScript.h"
-#include "engine/synth/FliteUtterance.h"
+#include "engine/synth/FliteStream.h"
 
 #include <flite/flite.h>
-#include <samplerate.h>
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -25,8 +25,10 @@ std::mutex libraryMutex;
 
 // The rate Flite's voices speak at with a duration stretch of 1, in the engine's words a minute.
 constexpr double normalWordsPerMinute = 175.0;
-// Blocks handed on at a time, so that a stop is heard soon.
+// Silence is handed on in blocks of this many samples, so that a stop is heard soon.
 constexpr size_t blockSamples = 4096;
+// Flite streams its sound in pieces of at least this many samples (32 ms at 16 kHz).
+constexpr int streamedSamples = 512;
 
 struct VoiceEntry {
     const char* name; // Flite's own name, also the Id's last part
@@ -66,105 +68,83 @@ void apply(const VoiceEntry& entry, const FliteScript::Piece& piece, const Synth
     feat_set_float(entry.voice->features, "f0_shift", static_cast<float>(pitch));
 }
 
-// Flite's audio at its own rate as the engine's pipeline takes it.
-std::vector<int16_t> converted(std::span<const int16_t> samples, int inputRate, int outputRate)
-{
-    if (inputRate == outputRate || samples.empty())
-        return { samples.begin(), samples.end() };
-    const double ratio = static_cast<double>(outputRate) / inputRate;
-    std::vector<float> in(samples.size());
-    src_short_to_float_array(samples.data(), in.data(), static_cast<int>(samples.size()));
-    std::vector<float> out(static_cast<size_t>(std::ceil(static_cast<double>(samples.size()) * ratio)) + 16);
-    SRC_DATA data {};
-    data.data_in = in.data();
-    data.input_frames = static_cast<long>(in.size());
-    data.data_out = out.data();
-    data.output_frames = static_cast<long>(out.size());
-    data.src_ratio = ratio;
-    if (const int error = src_simple(&data, SRC_SINC_MEDIUM_QUALITY, 1); error != 0)
-        throw PlatformError(QStringLiteral("The sample rate could not be converted: %1").arg(src_strerror(error)));
-    std::vector<int16_t> result(static_cast<size_t>(data.output_frames_gen));
-    src_float_to_short_array(out.data(), result.data(), static_cast<int>(result.size()));
-    return result;
-}
-
-struct Rendered {
-    std::vector<int16_t> samples;
-    std::vector<SynthEvent> events; // samples from the piece's start
+struct StreamCall {
+    FliteStream* stream;
+    cst_utterance* utterance;
+    bool stopped = false;
+    std::exception_ptr failure; // nothing may be thrown through Flite's C code
 };
 
-// joinBefore and joinAfter drop Flite's pause at that end, where the text goes on in another
-// prosody, so that a change of rate or pitch inside a sentence makes no gap.
-Rendered speak(const VoiceEntry& entry, const FliteScript::Piece& piece, const SynthesizerBackend::Settings& settings,
-    int outputRate, bool joinBefore, bool joinAfter)
+int streamed(const cst_wave* wave, int start, int size, int last, cst_audio_streaming_info* info)
 {
-    apply(entry, piece, settings);
-    const std::unique_ptr<cst_utterance, decltype(&delete_utterance)> utterance(
-        flite_synth_text(piece.text.constData(), entry.voice), &delete_utterance);
-    const cst_wave* wave = utterance ? utt_wave(utterance.get()) : nullptr;
-    if (!wave)
-        throw PlatformError(QStringLiteral("The speech synthesiser could not speak the text."));
-    const FliteUtterance spoken(utterance.get(), piece);
-    const qint64 begin = joinBefore ? spoken.soundBegin() : 0;
-    const qint64 end = std::max(begin, joinAfter ? spoken.soundEnd() : qint64(wave->num_samples));
-    Rendered out;
-    out.samples = converted(std::span(wave->samples + begin, static_cast<size_t>(end - begin)), wave->sample_rate,
-        outputRate);
-    const double ratio = static_cast<double>(outputRate) / wave->sample_rate;
-    for (SynthEvent event : spoken.events()) {
-        const bool cut = event.sample < begin || event.sample >= end;
-        if (cut && event.type == SynthEvent::Type::Phoneme && event.name.isEmpty())
-            continue; // a pause that was dropped
-        event.sample = std::min<qint64>(std::llround(static_cast<double>(std::clamp(event.sample, begin, end) - begin) * ratio),
-            static_cast<qint64>(out.samples.size()));
-        out.events.push_back(event);
+    auto* call = static_cast<StreamCall*>(info->userdata);
+    try {
+        call->stopped = !call->stream->take(
+            call->utterance, wave->samples + start, wave->sample_rate, start, size, last != 0);
+    } catch (...) {
+        call->failure = std::current_exception();
+        call->stopped = true;
     }
-    // A cut edge fades over a few milliseconds, or it clicks.
-    const size_t fade = std::min(out.samples.size() / 2, static_cast<size_t>(outputRate / 200));
-    for (size_t i = 0; i < out.samples.size(); ++i) {
-        double gain = piece.volume;
-        if (joinBefore && i < fade)
-            gain *= static_cast<double>(i) / static_cast<double>(fade);
-        if (joinAfter && out.samples.size() - i <= fade)
-            gain *= static_cast<double>(out.samples.size() - i - 1) / static_cast<double>(fade);
-        out.samples[i] = static_cast<int16_t>(std::clamp(std::lround(out.samples[i] * gain), -32768L, 32767L));
-    }
-    return out;
+    return call->stopped ? CST_AUDIO_STREAM_STOP : CST_AUDIO_STREAM_CONT;
 }
 
-std::vector<SynthEvent> marksOnly(const FliteScript::Piece& piece)
+struct Spoken {
+    bool completed = true;
+    qint64 samples = 0;
+};
+
+// Flite streams the sound as it makes it, so the first audio leaves before the whole piece is
+// synthesised; a voice that does not stream hands its wave over at the end.
+Spoken speak(const VoiceEntry& entry, const FliteScript::Piece& piece, const SynthesizerBackend::Settings& settings,
+    int outputRate, FliteStream::Placement placement, const SynthesizerBackend::Sink& sink)
+{
+    apply(entry, piece, settings);
+    FliteStream stream(piece, outputRate, placement, sink);
+    const std::unique_ptr<cst_utterance, decltype(&delete_utterance)> utterance(new_utterance(), &delete_utterance);
+    StreamCall call { &stream, utterance.get(), false, nullptr };
+    cst_audio_streaming_info* info = new_audio_streaming_info();
+    info->asc = streamed;
+    info->min_buffsize = streamedSamples;
+    info->userdata = &call;
+    feat_set(entry.voice->features, "streaming_info", audio_streaming_info_val(info)); // owns info
+    utt_set_input_text(utterance.get(), piece.text.constData());
+    utt_init(utterance.get(), entry.voice);
+    const bool synthesised = utt_synth(utterance.get()) != nullptr;
+    feat_remove(entry.voice->features, "streaming_info");
+    if (call.failure)
+        std::rethrow_exception(call.failure);
+    if (call.stopped)
+        return { false, stream.produced() };
+    const cst_wave* wave = synthesised ? utt_wave(utterance.get()) : nullptr;
+    if (!wave)
+        throw PlatformError(QStringLiteral("The speech synthesiser could not speak the text."));
+    if (!stream.finished() && !stream.take(utterance.get(), wave->samples + stream.taken(), wave->sample_rate,
+            stream.taken(), wave->num_samples - stream.taken(), true))
+        return { false, stream.produced() };
+    return { true, stream.produced() };
+}
+
+Spoken silence(int milliseconds, int rate, const SynthesizerBackend::Sink& sink)
+{
+    const std::vector<int16_t> zeros(static_cast<size_t>(qint64(milliseconds) * rate / 1000));
+    for (size_t offset = 0; offset < zeros.size(); offset += blockSamples)
+        if (!sink(std::span(zeros).subspan(offset, std::min(blockSamples, zeros.size() - offset)), {}))
+            return { false, static_cast<qint64>(offset) };
+    return { true, static_cast<qint64>(zeros.size()) };
+}
+
+std::vector<SynthEvent> marksOnly(const FliteScript::Piece& piece, qint64 sample)
 {
     std::vector<SynthEvent> events;
     for (const FliteScript::Mark& mark : piece.marks) {
         SynthEvent event;
         event.type = SynthEvent::Type::Mark;
+        event.sample = sample;
         event.name = mark.name;
         event.textPosition = piece.origins.empty() ? 0 : piece.origins.front();
         events.push_back(event);
     }
     return events;
-}
-
-// Hands the audio on in blocks, each with the events that fall inside it; false when stopped.
-bool deliver(const Rendered& rendered, qint64 base, const SynthesizerBackend::Sink& sink)
-{
-    std::vector<SynthEvent> events = rendered.events;
-    for (SynthEvent& e : events)
-        e.sample += base;
-    const std::span<const int16_t> samples(rendered.samples);
-    size_t offset = 0;
-    auto next = events.begin();
-    do {
-        const size_t end = std::min(samples.size(), offset + blockSamples);
-        const auto last = end == samples.size()
-            ? events.end()
-            : std::find_if(next, events.end(), [&](const SynthEvent& e) { return e.sample >= base + qint64(end); });
-        if (!sink(samples.subspan(offset, end - offset), std::span(next, last)))
-            return false;
-        next = last;
-        offset = end;
-    } while (offset < samples.size());
-    return true;
 }
 } // namespace
 
@@ -206,17 +186,17 @@ bool FliteBackend::synthesize(const QByteArray& ssml, const Settings& settings, 
     const std::vector<FliteScript::Piece>& pieces = script.pieces();
     for (size_t i = 0; i < pieces.size(); ++i) {
         const FliteScript::Piece& piece = pieces[i];
-        Rendered rendered;
+        Spoken spoken;
         if (piece.pause)
-            rendered.samples.resize(static_cast<size_t>(qint64(piece.milliseconds) * m_sampleRate / 1000));
+            spoken = silence(piece.milliseconds, m_sampleRate, sink);
         else if (!piece.spoken())
-            rendered.events = marksOnly(piece);
+            spoken.completed = sink({}, marksOnly(piece, produced));
         else
-            rendered = speak(*entry, piece, settings, m_sampleRate, i > 0 && !pieces[i - 1].pause,
-                i + 1 < pieces.size() && !pieces[i + 1].pause);
-        if (!deliver(rendered, produced, sink))
+            spoken = speak(*entry, piece, settings, m_sampleRate,
+                { produced, i > 0 && !pieces[i - 1].pause, i + 1 < pieces.size() && !pieces[i + 1].pause }, sink);
+        if (!spoken.completed)
             return false;
-        produced += static_cast<qint64>(rendered.samples.size());
+        produced += spoken.samples;
     }
     return true;
 }

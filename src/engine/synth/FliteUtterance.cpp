@@ -27,7 +27,7 @@ int length(cst_item* token, const char* feature)
 }
 } // namespace
 
-FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScript::Piece& piece)
+FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScript::Piece& piece, int sampleRate)
     : m_piece(piece)
 {
     const QByteArray& text = piece.text;
@@ -40,11 +40,10 @@ FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScrip
         if (i > begin)
             m_blankSeparated.push_back({ begin, i });
     }
-    const int rate = utt_wave(utterance)->sample_rate;
     qint64 start = 0;
     cst_item* lastToken = nullptr;
     for (cst_item* segment = relation_head(utt_relation(utterance, "Segment")); segment; segment = item_next(segment)) {
-        const qint64 end = std::llround(item_feat_float(segment, "end") * rate);
+        const qint64 end = std::llround(item_feat_float(segment, "end") * sampleRate);
         cst_item* token = tokenOf(segment);
         if (token && token != lastToken)
             word(token, start);

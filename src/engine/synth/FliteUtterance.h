@@ -14,7 +14,8 @@ struct cst_item_struct;
 // count from the utterance's start at Flite's own rate; text positions are the SSML's code points.
 class FliteUtterance {
 public:
-    FliteUtterance(cst_utterance_struct* utterance, const FliteScript::Piece& piece);
+    // sampleRate is the voice's own: while Flite streams, the utterance holds no wave yet.
+    FliteUtterance(cst_utterance_struct* utterance, const FliteScript::Piece& piece, int sampleRate);
 
     std::vector<SynthEvent> events() const { return m_events; }
     // Where its sound starts after Flite's leading pause, and ends before the closing one.
