@@ -61,8 +61,8 @@ int main(int argc, char** argv)
         voice.setAudioOutputStream(warm);
         voice.Speak(prose(300, 3), SVSFIsNotXML);
         warm->Close();
-        const std::vector<std::string> words = flite ? std::vector<std::string> { "-t", "Warming up." }
-                                                     : std::vector<std::string> { "Warming up." };
+        const std::vector<std::string> words
+            = flite ? std::vector<std::string> { "-t", "Warming up." } : std::vector<std::string> { "Warming up." };
         runAndWait(command(dir.filePath(QStringLiteral("warm-program.wav")), words));
     }
 
@@ -111,10 +111,10 @@ int main(int argc, char** argv)
         engineWave->seconds() * 1000 / engine);
     std::printf("render %s %lldKB: %.0f ms, CPU %.0f ms (median of %d; wave %.1f s, %d Hz, %d ch, %.0fx real "
                 "time)\n",
-        program.c_str(), kib, espeak, median(espeakCpuMs), rounds, espeakWave->seconds(), espeakWave->sampleRate, espeakWave->channels,
-        espeakWave->seconds() * 1000 / espeak);
-    std::printf("render ratio engine/%s: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n",
-        program.c_str(), engine / espeak, median(engineCpuMs) / median(espeakCpuMs),
+        program.c_str(), kib, espeak, median(espeakCpuMs), rounds, espeakWave->seconds(), espeakWave->sampleRate,
+        espeakWave->channels, espeakWave->seconds() * 1000 / espeak);
+    std::printf("render ratio engine/%s: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n", program.c_str(),
+        engine / espeak, median(engineCpuMs) / median(espeakCpuMs),
         100.0 * (engineWave->seconds() - espeakWave->seconds()) / espeakWave->seconds());
     return 0;
 }

@@ -102,7 +102,8 @@ private slots:
             "v", "w", "y", "z", "zh" };
         for (const char* phone : cmu) {
             const PhoneTable::Phone p = PhoneTable::fromIpa(QString::fromUtf8(FlitePhones::ipa(phone, false)));
-            QVERIFY2(PhoneTable::name(p.id) == QLatin1String(phone) && p.viseme == visemeOf(QLatin1String(phone)), phone);
+            QVERIFY2(
+                PhoneTable::name(p.id) == QLatin1String(phone) && p.viseme == visemeOf(QLatin1String(phone)), phone);
             const bool vowel = p.viseme >= 1 && p.viseme <= 11 && p.id != PhoneTable::fromIpa(u"w").id
                 && p.id != PhoneTable::fromIpa(u"j").id;
             QCOMPARE(PhoneTable::fromIpa(QString::fromUtf8(FlitePhones::ipa(phone, true))).feature, vowel ? 1 : 0);

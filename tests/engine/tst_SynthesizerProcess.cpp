@@ -135,9 +135,10 @@ private slots:
         QVERIFY(there.samples == here.samples);
         QVERIFY(there.events == here.events);
         // kal speaks at 8 kHz: its 2 s or so come out at the helper's rate.
-        QVERIFY2(here.samples.size() > size_t(process.sampleRate()) * 3 / 2, qPrintable(QString::number(here.samples.size())));
-        const auto mark = std::find_if(
-            here.events.begin(), here.events.end(), [](const SynthEvent& e) { return e.type == SynthEvent::Type::Mark; });
+        QVERIFY2(here.samples.size() > size_t(process.sampleRate()) * 3 / 2,
+            qPrintable(QString::number(here.samples.size())));
+        const auto mark = std::find_if(here.events.begin(), here.events.end(),
+            [](const SynthEvent& e) { return e.type == SynthEvent::Type::Mark; });
         QVERIFY(mark != here.events.end() && mark->name == "m1");
         const auto there_ = std::find_if(here.events.begin(), here.events.end(), [](const SynthEvent& e) {
             return e.type == SynthEvent::Type::Word && e.textPosition == int(sentence.indexOf("there"));

@@ -76,9 +76,9 @@ VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale&
         return rank(a) != rank(b) ? rank(a) < rank(b) : a->name.localeAwareCompare(b->name) < 0;
     });
     // The locale's voice comes first, from the first synthesiser: the others' voices stay after its own.
-    const auto firstGroupEnd = order.empty() ? order.end() : std::find_if(order.begin(), order.end(), [&](const SynthVoice* v) {
-        return rank(v) != rank(order.front());
-    });
+    const auto firstGroupEnd = order.empty()
+        ? order.end()
+        : std::find_if(order.begin(), order.end(), [&](const SynthVoice* v) { return rank(v) != rank(order.front()); });
     const auto best = std::max_element(order.begin(), firstGroupEnd, [&](const SynthVoice* a, const SynthVoice* b) {
         return languageScore(a->language, wanted) < languageScore(b->language, wanted);
     });

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <cmath>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -79,8 +79,8 @@ int streamed(const cst_wave* wave, int start, int size, int last, cst_audio_stre
 {
     auto* call = static_cast<StreamCall*>(info->userdata);
     try {
-        call->stopped = !call->stream->take(
-            call->utterance, wave->samples + start, wave->sample_rate, start, size, last != 0);
+        call->stopped
+            = !call->stream->take(call->utterance, wave->samples + start, wave->sample_rate, start, size, last != 0);
     } catch (...) {
         call->failure = std::current_exception();
         call->stopped = true;
@@ -118,8 +118,9 @@ Spoken speak(const VoiceEntry& entry, const FliteScript::Piece& piece, const Syn
     const cst_wave* wave = synthesised ? utt_wave(utterance.get()) : nullptr;
     if (!wave)
         throw PlatformError(QStringLiteral("The speech synthesiser could not speak the text."));
-    if (!stream.finished() && !stream.take(utterance.get(), wave->samples + stream.taken(), wave->sample_rate,
-            stream.taken(), wave->num_samples - stream.taken(), true))
+    if (!stream.finished()
+        && !stream.take(utterance.get(), wave->samples + stream.taken(), wave->sample_rate, stream.taken(),
+            wave->num_samples - stream.taken(), true))
         return { false, stream.produced() };
     return { true, stream.produced() };
 }

@@ -118,10 +118,10 @@ const char* punctuationName(char32_t c)
     static const std::pair<char32_t, const char*> names[] { { '.', "dot" }, { ',', "comma" },
         { '!', "exclamation mark" }, { '?', "question mark" }, { ';', "semicolon" }, { ':', "colon" },
         { '\'', "apostrophe" }, { '"', "quote" }, { '(', "left bracket" }, { ')', "right bracket" },
-        { '[', "left square bracket" }, { ']', "right square bracket" }, { '{', "left brace" },
-        { '}', "right brace" }, { '-', "dash" }, { '/', "slash" }, { '\\', "backslash" }, { '*', "star" },
-        { '_', "underscore" }, { '<', "less than" }, { '>', "greater than" }, { '=', "equals" },
-        { '|', "bar" }, { '~', "tilde" }, { '^', "caret" }, { '`', "back quote" } };
+        { '[', "left square bracket" }, { ']', "right square bracket" }, { '{', "left brace" }, { '}', "right brace" },
+        { '-', "dash" }, { '/', "slash" }, { '\\', "backslash" }, { '*', "star" }, { '_', "underscore" },
+        { '<', "less than" }, { '>', "greater than" }, { '=', "equals" }, { '|', "bar" }, { '~', "tilde" },
+        { '^', "caret" }, { '`', "back quote" } };
     for (const auto& [mark, name] : names)
         if (mark == c)
             return name;
@@ -142,8 +142,8 @@ char32_t entity(const QString& name)
         return '\'';
     bool ok = false;
     const uint value = name.startsWith(QLatin1String("#x")) ? name.mid(2).toUInt(&ok, 16)
-        : name.startsWith(QLatin1Char('#'))                  ? name.mid(1).toUInt(&ok)
-                                                             : 0;
+        : name.startsWith(QLatin1Char('#'))                 ? name.mid(1).toUInt(&ok)
+                                                            : 0;
     return ok ? value : U' ';
 }
 

@@ -25,7 +25,10 @@ public:
         double pitch = 1.0; // factor of the voice's pitch
         double volume = 1.0; // gain
 
-        bool spoken() const { return std::any_of(text.begin(), text.end(), [](char c) { return c != ' '; }); }
+        bool spoken() const
+        {
+            return std::any_of(text.begin(), text.end(), [](char c) { return c != ' '; });
+        }
     };
 
     // speakPunctuation reads punctuation marks out by name.

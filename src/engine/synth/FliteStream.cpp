@@ -67,8 +67,8 @@ std::vector<float> FliteStream::prepared(const int16_t* samples, qint64 start, q
     return out;
 }
 
-bool FliteStream::take(cst_utterance_struct* utterance, const int16_t* samples, int inputRate, qint64 start,
-    qint64 count, bool last)
+bool FliteStream::take(
+    cst_utterance_struct* utterance, const int16_t* samples, int inputRate, qint64 start, qint64 count, bool last)
 {
     if (!started())
         open(utterance, inputRate);
@@ -86,7 +86,8 @@ bool FliteStream::take(cst_utterance_struct* utterance, const int16_t* samples, 
         size_t used = 0;
         // At the end the converter gives back what it holds, which may take more than one call.
         do {
-            std::vector<float> block(static_cast<size_t>(std::ceil(static_cast<double>(in.size() - used) * ratio)) + 256);
+            std::vector<float> block(
+                static_cast<size_t>(std::ceil(static_cast<double>(in.size() - used) * ratio)) + 256);
             data.data_in = in.data() + used;
             data.input_frames = static_cast<long>(in.size() - used);
             data.data_out = block.data();
@@ -94,7 +95,8 @@ bool FliteStream::take(cst_utterance_struct* utterance, const int16_t* samples, 
             data.end_of_input = last ? 1 : 0;
             data.src_ratio = ratio;
             if (const int error = src_process(m_converter, &data); error != 0)
-                throw PlatformError(QStringLiteral("The sample rate could not be converted: %1").arg(src_strerror(error)));
+                throw PlatformError(
+                    QStringLiteral("The sample rate could not be converted: %1").arg(src_strerror(error)));
             used += static_cast<size_t>(data.input_frames_used);
             out.insert(out.end(), block.begin(), block.begin() + data.output_frames_gen);
         } while (used < in.size() || (last && data.output_frames_gen > 0));

@@ -20,15 +20,15 @@ public:
         bool joinAfter = false; // and after: no closing pause
     };
 
-    FliteStream(const FliteScript::Piece& piece, int outputRate, Placement placement,
-        const SynthesizerBackend::Sink& sink);
+    FliteStream(
+        const FliteScript::Piece& piece, int outputRate, Placement placement, const SynthesizerBackend::Sink& sink);
     ~FliteStream();
     FliteStream(const FliteStream&) = delete;
     FliteStream& operator=(const FliteStream&) = delete;
 
     // Flite's samples [start, start + count) of the utterance's wave; false once the sink stopped.
-    bool take(cst_utterance_struct* utterance, const int16_t* samples, int inputRate, qint64 start, qint64 count,
-        bool last);
+    bool take(
+        cst_utterance_struct* utterance, const int16_t* samples, int inputRate, qint64 start, qint64 count, bool last);
     bool started() const { return m_inputRate > 0; }
     bool finished() const { return m_finished; }
     qint64 taken() const { return m_taken; } // Flite's samples seen so far

@@ -18,7 +18,8 @@ cst_item* tokenOf(cst_item* segment)
 bool stressed(cst_item* segment)
 {
     cst_item* syllable = item_parent(item_as(segment, "SylStructure"));
-    return syllable && item_feat_present(syllable, "stress") && std::strcmp(item_feat_string(syllable, "stress"), "1") == 0;
+    return syllable && item_feat_present(syllable, "stress")
+        && std::strcmp(item_feat_string(syllable, "stress"), "1") == 0;
 }
 
 int length(cst_item* token, const char* feature)
@@ -68,8 +69,8 @@ FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScrip
 FliteUtterance::Span FliteUtterance::writtenSpan(cst_item* item) const
 {
     const int last = item_feat_int(item, "file_pos") - 2;
-    auto it = std::find_if(m_blankSeparated.rbegin(), m_blankSeparated.rend(),
-        [last](const Span& s) { return s.begin <= last; });
+    auto it = std::find_if(
+        m_blankSeparated.rbegin(), m_blankSeparated.rend(), [last](const Span& s) { return s.begin <= last; });
     if (it == m_blankSeparated.rend())
         return { 0, 1 };
     const int begin = std::min(it->begin + length(item, "prepunctuation"), it->end - 1);
@@ -97,7 +98,8 @@ void FliteUtterance::marksUpTo(int byte, qint64 sample)
         mark.sample = sample;
         mark.textPosition = m_piece.origins.empty()
             ? 0
-            : m_piece.origins[std::min(static_cast<size_t>(m_piece.marks[m_nextMark].byte), m_piece.origins.size() - 1)];
+            : m_piece
+                  .origins[std::min(static_cast<size_t>(m_piece.marks[m_nextMark].byte), m_piece.origins.size() - 1)];
         mark.name = m_piece.marks[m_nextMark].name;
         m_events.push_back(mark);
     }
