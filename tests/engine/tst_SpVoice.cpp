@@ -87,7 +87,7 @@ private slots:
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("voice");
-        for (const QString voice : { QString(), QStringLiteral("flite/slt") })
+        for (const QString& voice : { QString(), QStringLiteral("flite/slt") })
             for (int type = SAFT8kHz8BitMono; type <= SAFT48kHz16BitStereo; ++type)
                 QTest::addRow("%s %s", qPrintable(voice.isEmpty() ? QStringLiteral("eSpeak NG") : voice),
                     qPrintable(SpAudioFormat::name(type)))

@@ -44,7 +44,7 @@ FliteUtterance::FliteUtterance(cst_utterance_struct* utterance, const FliteScrip
     qint64 start = 0;
     cst_item* lastToken = nullptr;
     for (cst_item* segment = relation_head(utt_relation(utterance, "Segment")); segment; segment = item_next(segment)) {
-        const qint64 end = std::llround(item_feat_float(segment, "end") * sampleRate);
+        const qint64 end = std::llround(static_cast<double>(item_feat_float(segment, "end")) * sampleRate);
         cst_item* token = tokenOf(segment);
         if (token && token != lastToken)
             word(token, start);
@@ -86,6 +86,7 @@ void FliteUtterance::word(cst_item* token, qint64 sample)
     word.type = SynthEvent::Type::Word;
     word.sample = sample;
     word.textPosition = m_piece.origins[static_cast<size_t>(span.begin)];
+    // An entity at the token's end counts as its first code point; the engine reads only the start.
     word.length = m_piece.origins[static_cast<size_t>(span.end - 1)] - word.textPosition + 1;
     m_events.push_back(word);
 }
