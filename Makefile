@@ -51,7 +51,7 @@ test-asan: deps
 	  --repeat until-pass:2
 
 # The engine's and the console's tests with ThreadSanitizer.
-TSAN_TESTS = tst_SpVoice tst_SynthesizerProcess tst_SpVoiceStreams tst_PulseOutput tst_ChunkEventMapper tst_frmConsole tst_SaveToWave tst_VoiceEvents tst_ConsoleStorm
+TSAN_TESTS = tst_SpVoice tst_SynthesizerProcess tst_SpVoiceStreams tst_ParallelRender tst_PulseOutput tst_ChunkEventMapper tst_frmConsole tst_SaveToWave tst_VoiceEvents tst_ConsoleStorm
 test-tsan: deps
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPARLORA_SANITIZE=thread >/dev/null
 	@cmake --build build-tsan -j $(JOBS) --target $(TSAN_TESTS)

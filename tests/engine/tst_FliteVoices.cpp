@@ -3,9 +3,11 @@
 #include "WaveFile.h"
 #include "engine/api/SpFileStream.h"
 #include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
 #include "engine/synth/FliteBackend.h"
 #include "engine/synth/FliteScript.h"
 #include "engine/synth/PhoneTable.h"
+#include "engine/synth/SynthesizerProcess.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -276,6 +278,40 @@ private slots:
         for (const auto& e : log.all()) {
             QVERIFY(e.position >= last);
             last = e.position;
+        }
+    }
+
+    // Sentences rendered on three helpers at once make the file one helper makes: the same length
+    // and events. (Not the same samples: Flite's voiceless sounds are noise from the C library's
+    // random numbers, which run on in each process.)
+    void severalHelpersRenderTheSameFile()
+    {
+        const QString text = QStringLiteral("First sentence here. The second one, in 1999! A third? "
+                                            "<bookmark mark=\"4\"/>Four is next. Then five. And six ends it.");
+        std::vector<WaveFile> waves;
+        std::vector<std::vector<VoiceEventLog::Entry>> events;
+        for (const size_t helpers : { size_t(1), size_t(3) }) {
+            SpVoice voice([] { return std::make_unique<SynthesizerProcess>(); }, helpers,
+                std::make_unique<PulseOutputProvider>());
+            voice.setVoice(voice.GetVoices(QStringLiteral("SynthId=flite/rms")).Item(0));
+            VoiceEventLog log(voice);
+            auto stream = std::make_shared<SpFileStream>();
+            stream->Open(m_dir.filePath(QStringLiteral("helpers%1.wav").arg(helpers)));
+            voice.setAudioOutputStream(stream);
+            voice.Speak(text, SVSFIsXML);
+            stream->Close();
+            waves.push_back(WaveFile::read(m_dir.filePath(QStringLiteral("helpers%1.wav").arg(helpers))));
+            events.push_back(log.all());
+        }
+        QVERIFY(waves[0].seconds() > 4);
+        QCOMPARE(waves[1].frames, waves[0].frames);
+        QVERIFY(std::abs(waves[1].peak() - waves[0].peak()) < waves[0].peak() / 10);
+        QCOMPARE(events[0].size(), events[1].size());
+        for (size_t i = 0; i < events[0].size(); ++i) {
+            QCOMPARE(events[1][i].kind, events[0][i].kind);
+            QCOMPARE(events[1][i].position, events[0][i].position);
+            if (events[0][i].kind != QLatin1String("AudioLevel"))
+                QCOMPARE(events[1][i].a, events[0][i].a);
         }
     }
 

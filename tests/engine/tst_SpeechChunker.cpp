@@ -75,8 +75,7 @@ private slots:
     {
         std::vector<SynthVoice> voices;
         for (const char* tag : { "en-us", "en-gb", "fr-be", "fr-ch", "fr-fr", "el", "tr", "he", "ar", "fi", "cmn" })
-            voices.push_back(
-                { QString::fromLatin1(tag), QString::fromLatin1(tag), QString::fromLatin1(tag), {}, 0, {} });
+            voices.push_back({ QString::fromLatin1(tag), QString::fromLatin1(tag), QString::fromLatin1(tag), {}, 0 });
         const VoiceCatalog catalog(voices, QLocale(QLocale::English, QLocale::UnitedStates));
         const auto first = [&](const QString& required) {
             const SpObjectTokens found = catalog.select(required, QString());

@@ -6,8 +6,7 @@
 
 ChunkRenderer::ChunkRenderer(const Chunk& chunk, int stream, int sampleRate, double speed, StreamWriter& out,
     const std::atomic<int>& volume, Current current, Push push)
-    : m_chunk(chunk)
-    , m_out(out)
+    : m_out(out)
     , m_volume(volume)
     , m_current(std::move(current))
     , m_push(std::move(push))
@@ -24,9 +23,9 @@ qint64 ChunkRenderer::streamPosition(qint64 sample) const
     return std::min(m_chunkBase + m_pipeline.outputFrame(sample), m_out.frames()) * m_out.format().bytesPerFrame();
 }
 
-bool ChunkRenderer::render(SynthesizerBackend& backend, const SynthesizerBackend::Settings& settings)
+bool ChunkRenderer::render(const Synthesize& synthesize)
 {
-    backend.synthesize(m_chunk.ssml, settings,
+    synthesize(
         [this](std::span<const int16_t> samples, std::span<const SynthEvent> events) { return take(samples, events); });
     if (m_failure)
         throw *m_failure;
