@@ -1,5 +1,9 @@
 #include "BenchSupport.h"
 
+#include "engine/synth/ESpeakBackend.h"
+#include "engine/synth/FliteBackend.h"
+#include "engine/synth/SynthesizerSet.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStringList>
@@ -488,6 +492,37 @@ Clock::time_point MonitorRecorder::timeOf(double sample) const
 {
     const double ms = localEarliest(static_cast<qint64>(sample)) + 1000.0 * sample / m_rate;
     return m_base + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(ms));
+}
+
+namespace {
+class InProcessSynthesizers final : public SynthesizerBackend {
+public:
+    int sampleRate() const override { return m_set.sampleRate(); }
+    std::vector<SynthVoice> voices() const override { return m_set.voices(); }
+    bool synthesize(const QByteArray& ssml, const Settings& settings, const Sink& sink) override
+    {
+        return m_set.synthesize(ssml, settings, sink);
+    }
+
+private:
+    ESpeakBackend m_espeak;
+    FliteBackend m_flite { m_espeak.sampleRate() };
+    SynthesizerSet m_set { { &m_espeak, &m_flite } };
+};
+} // namespace
+
+std::unique_ptr<SynthesizerBackend> inProcessSynthesizers()
+{
+    return std::make_unique<InProcessSynthesizers>();
+}
+
+SpObjectToken benchVoice(const SpVoice& voice)
+{
+    const QString wanted = qEnvironmentVariable("PARLORA_BENCH_VOICE");
+    const SpObjectTokens chosen = wanted.isEmpty() ? voice.GetVoices() : voice.GetVoices("SynthId=" + wanted);
+    if (chosen.Count() == 0)
+        throw std::runtime_error("no voice " + wanted.toStdString());
+    return chosen.Item(0);
 }
 
 } // namespace bench

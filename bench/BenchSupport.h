@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/api/SpVoice.h"
+#include "engine/synth/SynthesizerBackend.h"
+
 #include <QObject>
 #include <QString>
 #include <chrono>
@@ -33,6 +36,12 @@ template <class T> T& control(const QObject& window, const QString& name)
                                      .toStdString());
     return *found;
 }
+
+// The voice a benchmark speaks with: the one whose synthesiser id PARLORA_BENCH_VOICE names (such
+// as flite/slt), else the first of the list.
+SpObjectToken benchVoice(const SpVoice& voice);
+// eSpeak NG and Flite in this process, as the helper process serves them.
+std::unique_ptr<SynthesizerBackend> inProcessSynthesizers();
 
 // Varied English prose of at least `chars` characters, the same for the same seed.
 QString prose(qsizetype chars, unsigned seed = 20240611);

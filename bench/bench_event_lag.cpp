@@ -26,7 +26,6 @@
 #include "engine/api/SpAudioFormat.h"
 #include "engine/api/SpVoice.h"
 #include "engine/audio/PulseOutputProvider.h"
-#include "engine/synth/ESpeakBackend.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -225,7 +224,8 @@ int main(int argc, char** argv)
     }
     auto provider = std::make_unique<TeeProvider>();
     TeeProvider* tee = provider.get();
-    SpVoice voice(std::make_unique<ESpeakBackend>(), std::move(provider));
+    SpVoice voice(inProcessSynthesizers(), std::move(provider));
+    voice.setVoice(benchVoice(voice));
     if (voice.GetAudioOutputs().Count() == 0) {
         std::fprintf(stderr, "event-lag: no audio output device\n");
         return 1;

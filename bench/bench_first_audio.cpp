@@ -155,6 +155,7 @@ int main(int argc, char** argv)
     dir = &temporary;
     SpVoice engine;
     voice = &engine;
+    voice->setVoice(benchVoice(engine));
     for (const int64_t kib : { 1, 100, 1024 })
         texts[kib] = prose(kib * 1024);
 

@@ -1,8 +1,9 @@
 // Rendering speed: prose spoken synchronously into a wave file by SpVoice with one, two and all
-// of its synthesisers, against the espeak-ng program writing the same text with the same voice
-// and rate into its own 22 kHz 16-bit mono file. Wall time is taken around the whole job, so the
-// engine's figure includes its event dispatch on this thread, as an application would see it. CPU
-// is the whole job's: this process and the synthesiser helpers it runs, against espeak-ng's.
+// of its synthesisers, against the synthesiser's own program writing the same text with the same
+// voice and rate into its own file: espeak-ng (22 kHz 16-bit mono), or flite for a Flite voice
+// (PARLORA_BENCH_VOICE=flite/slt; its voice's 16 kHz, where the engine converts to 22 kHz). Wall time is taken around
+// the whole job, so the engine's figure includes its event dispatch on this thread, as an application would see it. CPU
+// is the whole job's: this process and the synthesiser helpers it runs, against the program's.
 // The wave durations are printed so that a fast run cannot hide less speech.
 //
 // Arguments: the text sizes in KB (default 100 and 1024).
@@ -38,11 +39,27 @@ struct Setup {
     SpeechAudioFormatType format = SAFT22kHz16BitMono;
 };
 
-std::unique_ptr<SpVoice> makeVoice(size_t synthesizers)
+std::unique_ptr<SpVoice> makeVoice(size_t synthesizers, const SpObjectToken& token)
 {
-    return std::make_unique<SpVoice>(
+    auto voice = std::make_unique<SpVoice>(
         [] { return std::make_unique<SynthesizerProcess>(); }, synthesizers, std::make_unique<PulseOutputProvider>());
+    voice->setVoice(token);
+    return voice;
 }
+
+// The synthesiser's own program for the voice: its name and its command writing a text file.
+struct Program {
+    std::string name;
+    std::vector<std::string> command(const QString& textPath, const QString& wavePath) const
+    {
+        if (name == "flite")
+            return { name, "-voice", synthId.section(QLatin1Char('/'), 1).toStdString(), "-f", textPath.toStdString(),
+                "-o", wavePath.toStdString() };
+        return { name, "-w", wavePath.toStdString(), "-v", synthId.toStdString(), "-s", "175", "-f",
+            textPath.toStdString() };
+    }
+    QString synthId;
+};
 
 void renderWithEngine(
     SpVoice& voice, const QString& text, const QString& path, SpeechAudioFormatType format, Timing& timing)
@@ -71,18 +88,16 @@ void renderWithEngine(
     timing.wave = waveInfo(path);
 }
 
-bool renderWithESpeak(const QString& synthId, const QString& textPath, const QString& path, Timing& timing)
+bool renderWithProgram(const Program& program, const QString& textPath, const QString& path, Timing& timing)
 {
     double cpu = 0;
     const Clock::time_point t0 = Clock::now();
-    const int rc = runAndWait({ "espeak-ng", "-w", path.toStdString(), "-v", synthId.toStdString(), "-s", "175", "-f",
-                                  textPath.toStdString() },
-        &cpu);
+    const int rc = runAndWait(program.command(textPath, path), &cpu);
     timing.wallMs.push_back(msBetween(t0, Clock::now()));
     timing.cpuMs.push_back(cpu);
     timing.wave = waveInfo(path);
     if (rc != 0)
-        std::fprintf(stderr, "espeak-ng failed with exit code %d\n", rc);
+        std::fprintf(stderr, "%s failed with exit code %d\n", program.name.c_str(), rc);
     return rc == 0;
 }
 
@@ -95,8 +110,8 @@ void print(const QString& label, long long kib, const Timing& t, int rounds)
 }
 
 // One text size: every setup in alternating rounds, so load from elsewhere falls on all alike.
-bool measure(
-    const QString& text, const QString& synthId, const QTemporaryDir& dir, const std::vector<Setup>& setups, int rounds)
+bool measure(const QString& text, const SpObjectToken& token, const Program& program, const QTemporaryDir& dir,
+    const std::vector<Setup>& setups, int rounds)
 {
     const QString textPath = dir.filePath(QStringLiteral("text.txt"));
     QFile file(textPath);
@@ -106,7 +121,7 @@ bool measure(
     std::map<size_t, std::unique_ptr<SpVoice>> voices;
     for (const Setup& setup : setups) {
         if (setup.synthesizers > 0 && !voices.count(setup.synthesizers)) {
-            voices[setup.synthesizers] = makeVoice(setup.synthesizers);
+            voices[setup.synthesizers] = makeVoice(setup.synthesizers, token);
             // Every synthesiser starts and loads its voice before anything is timed.
             Timing warm;
             renderWithEngine(*voices[setup.synthesizers], prose(4000, 3), dir.filePath(QStringLiteral("warm.wav")),
@@ -118,7 +133,7 @@ bool measure(
         for (size_t i = 0; i < setups.size(); ++i) {
             const QString path = dir.filePath(QStringLiteral("out%1.wav").arg(i));
             if (setups[i].synthesizers == 0) {
-                if (!renderWithESpeak(synthId, textPath, path, timings[i]))
+                if (!renderWithProgram(program, textPath, path, timings[i]))
                     return false;
             } else {
                 renderWithEngine(*voices[setups[i].synthesizers], text, path, setups[i].format, timings[i]);
@@ -132,17 +147,19 @@ bool measure(
     for (size_t i = 0; i < setups.size(); ++i)
         print(setups[i].name, kib, timings[i], rounds);
     const Timing& espeak = timings.front();
+    const char* baseline = program.name.c_str();
     for (size_t i = 1; i < setups.size(); ++i) {
         const WaveInfo wave = timings[i].wave.value_or(WaveInfo {});
-        std::printf("render ratio %s/espeak-ng %lldKB: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n",
-            qPrintable(setups[i].name), kib, timings[i].wall() / espeak.wall(), timings[i].cpu() / espeak.cpu(),
+        std::printf("render ratio %s/%s %lldKB: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n",
+            qPrintable(setups[i].name), baseline, kib, timings[i].wall() / espeak.wall(),
+            timings[i].cpu() / espeak.cpu(),
             100.0 * (wave.seconds() - espeak.wave->seconds()) / espeak.wave->seconds());
     }
     // The summary's figure: every synthesiser, the file format espeak-ng writes.
     const size_t all = SpVoice::defaultSynthesizerCount();
     for (size_t i = 1; i < setups.size(); ++i) {
         if (setups[i].synthesizers == all && setups[i].format == SAFT22kHz16BitMono)
-            std::printf("render ratio all/espeak-ng %lldKB: %.3f wall, %.3f CPU\n", kib,
+            std::printf("render ratio all/%s %lldKB: %.3f wall, %.3f CPU\n", baseline, kib,
                 timings[i].wall() / espeak.wall(), timings[i].cpu() / espeak.cpu());
     }
     return true;
@@ -161,14 +178,16 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const size_t all = SpVoice::defaultSynthesizerCount();
     SpVoice probe;
-    const SpObjectToken token = probe.GetVoices().Item(0);
+    const SpObjectToken token = benchVoice(probe);
     const QString synthId = token.attribute(QStringLiteral("SynthId"));
-    std::printf("voice %s (eSpeak NG voice %s), rate 0 = 175 words per minute; all = %zu synthesisers\n",
+    const Program program { token.attribute(QStringLiteral("Vendor")) == QLatin1String("Flite") ? "flite" : "espeak-ng",
+        synthId };
+    std::printf("voice %s (synthesiser voice %s), rate 0 = 175 words per minute; all = %zu synthesisers\n",
         qPrintable(token.Id()), qPrintable(synthId), all);
 
     for (const qsizetype chars : sizes) {
         const bool large = chars > 200 * 1024;
-        std::vector<Setup> setups { { QStringLiteral("espeak-ng"), 0 } };
+        std::vector<Setup> setups { { QString::fromStdString(program.name), 0 } };
         std::set<size_t> counts { 1, 2, all };
         if (large)
             counts = { 1, all };
@@ -179,7 +198,7 @@ int main(int argc, char** argv)
             setups.push_back({ QStringLiteral("engine/%1 8kHz8BitMono").arg(all), all, SAFT8kHz8BitMono });
         }
         std::printf("text: %lld characters of prose\n", static_cast<long long>(chars));
-        if (!measure(prose(chars), synthId, dir, setups, large ? 1 : 3))
+        if (!measure(prose(chars), token, program, dir, setups, large ? 1 : 3))
             return 1;
     }
     return 0;

@@ -22,6 +22,16 @@ run() {
   fi
 }
 
+# The same benchmark with a Flite voice, each of its lines marked "flite slt: ".
+run_flite() {
+  echo
+  echo "=== $1 (Flite, voice slt)"
+  if ! PARLORA_BENCH_VOICE=flite/slt "$dir/$@" 2>&1 | sed -u 's/^/flite slt: /' | tee -a "$log"; then
+    echo "*** $1 with Flite failed" | tee -a "$log"
+    failed=1
+  fi
+}
+
 # The figures are wall-clock ones: other work on the machine shows in them.
 echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 run bench_first_audio --benchmark_time_unit=ms
@@ -31,6 +41,9 @@ run bench_memory_growth
 run bench_console_events
 run bench_undo
 run bench_highlight_lag
+run_flite bench_first_audio --benchmark_time_unit=ms
+run_flite bench_render_speed 100
+run_flite bench_event_lag
 
 # One summary line: the figure captured by the regular expression's group, against its target.
 check() {
@@ -64,6 +77,14 @@ check "pause to silence, median" "^pause latency: median ([-0-9.]+) ms.*" "<" 30
 check "pause to silence, max" "^pause latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 30 ms
 check "skip latency (sentence), median" "^skip latency: median ([-0-9.]+) ms.*" "<" 100 ms
 check "skip latency (sentence), max" "^skip latency: median [-0-9.]+ ms, max ([-0-9.]+) ms.*" "<" 100 ms
+for size in 1KB 100KB 1MB; do
+  check "Flite first audio, file, $size" "^flite slt: first-audio $size: ([0-9.]+) ms.*" "<" 30 ms
+done
+check "Flite first audio, device, 1KB" "^flite slt: first-audio device 1KB: ([0-9.]+) ms.*" "<" 30 ms
+check "Flite render wall, one synth/flite" "^flite slt: render ratio engine/1/flite 100KB: ([0-9.]+) wall.*" "<=" 1.15 ""
+check "Flite render wall, all synths/flite" "^flite slt: render ratio all/flite 100KB: ([0-9.]+) wall.*" "<=" 0.6 ""
+check "Flite Word event lag, median" "^flite slt: event-lag median: ([0-9.]+) ms.*" "<" 15 ms
+check "Flite Word event lag, 99th percentile" "^flite slt: event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
 check "memory growth, 10 MB to device" "^memory device 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
 check "memory growth, 10 MB to file" "^memory file 10MB: peak growth ([0-9.]+) MiB.*" "<" 50 MiB
 check "console event, mean" "^console events: mean ([0-9.]+) us.*" "<" 20 us

@@ -1,3 +1,4 @@
+#include "engine/synth/FlitePhones.h"
 #include "engine/synth/PhoneTable.h"
 
 #include <QHash>
@@ -90,6 +91,27 @@ private slots:
         // As eSpeak NG reports them: the NURSE vowel of "her", "bird", "church"; the syllabic l of "purple".
         QCOMPARE(PhoneTable::fromIpa(u"ɜː").viseme, 5);
         QCOMPARE(PhoneTable::fromIpa(u"əl").viseme, 14);
+    }
+
+    // Flite's CMU phones are the engine's English phones under their own names, so their mouths
+    // are the same; its pauses are silence, and stress reaches vowels only.
+    void flitePhones()
+    {
+        const char* cmu[] = { "aa", "ae", "ah", "ao", "aw", "ax", "ay", "eh", "er", "ey", "ih", "ix", "iy", "ow", "oy",
+            "uh", "uw", "b", "ch", "d", "dh", "f", "g", "jh", "k", "l", "m", "n", "ng", "p", "r", "s", "sh", "t", "th",
+            "v", "w", "y", "z", "zh" };
+        for (const char* phone : cmu) {
+            const PhoneTable::Phone p = PhoneTable::fromIpa(QString::fromUtf8(FlitePhones::ipa(phone, false)));
+            QVERIFY2(
+                PhoneTable::name(p.id) == QLatin1String(phone) && p.viseme == visemeOf(QLatin1String(phone)), phone);
+            const bool vowel = p.viseme >= 1 && p.viseme <= 11 && p.id != PhoneTable::fromIpa(u"w").id
+                && p.id != PhoneTable::fromIpa(u"j").id;
+            QCOMPARE(PhoneTable::fromIpa(QString::fromUtf8(FlitePhones::ipa(phone, true))).feature, vowel ? 1 : 0);
+        }
+        QCOMPARE(phoneOf(QString::fromUtf8(FlitePhones::ipa("hh", false))), u"h"_s);
+        QCOMPARE(phoneOf(QString::fromUtf8(FlitePhones::ipa("axr", false))), u"er"_s);
+        QVERIFY(FlitePhones::ipa("pau", false).isEmpty());
+        QCOMPARE(PhoneTable::fromIpa(QString::fromUtf8(FlitePhones::ipa("pau", true))).id, 0);
     }
 
     void marksAndNames()

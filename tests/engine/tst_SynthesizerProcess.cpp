@@ -4,6 +4,7 @@
 #include "engine/api/SpVoice.h"
 #include "engine/audio/PulseOutputProvider.h"
 #include "engine/synth/ESpeakBackend.h"
+#include "engine/synth/FliteBackend.h"
 #include "engine/synth/SynthesizerProcess.h"
 #include "platform/PlatformError.h"
 
@@ -80,14 +81,21 @@ private slots:
         QCOMPARE(process.sampleRate(), library.sampleRate());
         const auto theirs = process.voices();
         const auto ours = library.voices();
-        QCOMPARE(theirs.size(), ours.size());
-        QVERIFY(theirs.size() > 50);
+        // eSpeak NG's voices, then Flite's.
+        const FliteBackend flite(library.sampleRate());
+        QCOMPARE(theirs.size(), ours.size() + flite.voices().size());
+        QVERIFY(ours.size() > 50);
         for (size_t i = 0; i < ours.size(); ++i) {
             QCOMPARE(theirs[i].id, ours[i].id);
             QCOMPARE(theirs[i].name, ours[i].name);
             QCOMPARE(theirs[i].language, ours[i].language);
             QCOMPARE(theirs[i].gender, ours[i].gender);
             QCOMPARE(theirs[i].age, ours[i].age);
+            QCOMPARE(theirs[i].vendor, QStringLiteral("eSpeak NG"));
+        }
+        for (size_t i = ours.size(); i < theirs.size(); ++i) {
+            QCOMPARE(theirs[i].id, flite.voices()[i - ours.size()].id);
+            QCOMPARE(theirs[i].vendor, QStringLiteral("Flite"));
         }
         Spoken there, here;
         QVERIFY(process.synthesize(sentence, english(), collector(there)));
@@ -112,6 +120,37 @@ private slots:
         Spoken refused;
         QVERIFY_THROWS_EXCEPTION(PlatformError, process.synthesize(sentence, unknown, collector(refused)));
         QCOMPARE(process.processId(), helper);
+    }
+
+    // Flite speaks in the helper as in our process, at eSpeak NG's rate, and is stopped alike.
+    void fliteSpeaksInTheHelper()
+    {
+        SynthesizerProcess process;
+        FliteBackend library(process.sampleRate());
+        auto settings = english();
+        settings.voiceId = QStringLiteral("flite/kal");
+        Spoken there, here;
+        QVERIFY(process.synthesize(sentence, settings, collector(there)));
+        QVERIFY(library.synthesize(sentence, settings, collector(here)));
+        QVERIFY(there.samples == here.samples);
+        QVERIFY(there.events == here.events);
+        // kal speaks at 8 kHz: its 2 s or so come out at the helper's rate.
+        QVERIFY2(here.samples.size() > size_t(process.sampleRate()) * 3 / 2,
+            qPrintable(QString::number(here.samples.size())));
+        const auto mark = std::find_if(here.events.begin(), here.events.end(),
+            [](const SynthEvent& e) { return e.type == SynthEvent::Type::Mark; });
+        QVERIFY(mark != here.events.end() && mark->name == "m1");
+        const auto there_ = std::find_if(here.events.begin(), here.events.end(), [](const SynthEvent& e) {
+            return e.type == SynthEvent::Type::Word && e.textPosition == int(sentence.indexOf("there"));
+        });
+        QVERIFY(there_ != here.events.end());
+        QCOMPARE(there_->sample, mark->sample);
+        Spoken stopped;
+        QVERIFY(!process.synthesize(sentence.repeated(10), settings, collector(stopped, 2)));
+        QCOMPARE(stopped.blocks, 2);
+        settings.voiceId = QStringLiteral("flite/none");
+        QVERIFY_THROWS_EXCEPTION(PlatformError, process.synthesize(sentence, settings, collector(stopped)));
+        QVERIFY(process.processId() > 0);
     }
 
     void theSinkStopsTheHelper()

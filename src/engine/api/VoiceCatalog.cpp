@@ -62,16 +62,27 @@ VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale&
     QString wanted = locale.name(); // "en_US"; the C locale reads as American English
     if (locale.language() == QLocale::C)
         wanted = QStringLiteral("en_US");
+    // Each synthesiser's voices together, in the order the synthesisers come, by name within.
+    std::vector<QString> vendors;
     std::vector<const SynthVoice*> order;
     order.reserve(voices.size());
-    for (const SynthVoice& v : voices)
+    for (const SynthVoice& v : voices) {
         order.push_back(&v);
-    std::stable_sort(order.begin(), order.end(),
-        [](const SynthVoice* a, const SynthVoice* b) { return a->name.localeAwareCompare(b->name) < 0; });
-    const auto best = std::max_element(order.begin(), order.end(), [&](const SynthVoice* a, const SynthVoice* b) {
+        if (std::find(vendors.begin(), vendors.end(), v.vendor) == vendors.end())
+            vendors.push_back(v.vendor);
+    }
+    const auto rank = [&](const SynthVoice* v) { return std::find(vendors.begin(), vendors.end(), v->vendor); };
+    std::stable_sort(order.begin(), order.end(), [&](const SynthVoice* a, const SynthVoice* b) {
+        return rank(a) != rank(b) ? rank(a) < rank(b) : a->name.localeAwareCompare(b->name) < 0;
+    });
+    // The locale's voice comes first, from the first synthesiser: the others' voices stay after its own.
+    const auto firstGroupEnd = order.empty()
+        ? order.end()
+        : std::find_if(order.begin(), order.end(), [&](const SynthVoice* v) { return rank(v) != rank(order.front()); });
+    const auto best = std::max_element(order.begin(), firstGroupEnd, [&](const SynthVoice* a, const SynthVoice* b) {
         return languageScore(a->language, wanted) < languageScore(b->language, wanted);
     });
-    if (best != order.end() && languageScore((*best)->language, wanted) > 0)
+    if (best != firstGroupEnd && languageScore((*best)->language, wanted) > 0)
         std::rotate(order.begin(), best, best + 1);
 
     std::set<QString> used;
@@ -83,7 +94,7 @@ VoiceCatalog::VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale&
         m_tokens.emplace_back(QStringLiteral("Parlora/Voices/") + v->id, description,
             QMap<QString, QString> { { QStringLiteral("Name"), description }, { QStringLiteral("Gender"), v->gender },
                 { QStringLiteral("Age"), v->age ? QString::number(v->age) : QString() },
-                { QStringLiteral("Language"), v->language }, { QStringLiteral("Vendor"), QStringLiteral("eSpeak NG") },
+                { QStringLiteral("Language"), v->language }, { QStringLiteral("Vendor"), v->vendor },
                 { QStringLiteral("SynthId"), v->id } });
     }
 }

@@ -5,8 +5,9 @@
 
 #include <QLocale>
 
-// The voices of the synthesiser as tokens: the voice for the user's locale first, then the
-// others by description. Immutable once built, so the worker may resolve markup voices with it.
+// The voices of the synthesisers as tokens: the first synthesiser's voice for the user's locale
+// first, then its others by description, then each further synthesiser's voices by description. Immutable once built,
+// so the worker may resolve markup voices with it.
 class VoiceCatalog {
 public:
     VoiceCatalog(const std::vector<SynthVoice>& voices, const QLocale& locale);

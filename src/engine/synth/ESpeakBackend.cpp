@@ -146,6 +146,7 @@ std::vector<SynthVoice> ESpeakBackend::voices() const
             : voice.gender == 2        ? QStringLiteral("Female")
                                        : QString();
         out.age = voice.age;
+        out.vendor = QStringLiteral("eSpeak NG");
         result.push_back(out);
     }
     return result;

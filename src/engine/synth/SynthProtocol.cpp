@@ -51,12 +51,12 @@ private:
 
 QDataStream& operator<<(QDataStream& out, const SynthVoice& voice)
 {
-    return out << voice.id << voice.name << voice.language << voice.gender << qint32(voice.age);
+    return out << voice.id << voice.name << voice.language << voice.gender << qint32(voice.age) << voice.vendor;
 }
 QDataStream& operator>>(QDataStream& in, SynthVoice& voice)
 {
     qint32 age = 0;
-    in >> voice.id >> voice.name >> voice.language >> voice.gender >> age;
+    in >> voice.id >> voice.name >> voice.language >> voice.gender >> age >> voice.vendor;
     voice.age = age;
     return in;
 }

@@ -15,6 +15,7 @@ struct SynthVoice {
     QString language; // BCP 47, e.g. "en-US"
     QString gender; // "Male", "Female" or empty
     int age = 0;
+    QString vendor {}; // the synthesiser that speaks it, e.g. "eSpeak NG"
 };
 
 // What the synthesiser reports while it speaks a text: text positions are 0-based code-point

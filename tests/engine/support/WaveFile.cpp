@@ -31,3 +31,19 @@ int WaveFile::peak() const
         p = std::max(p, std::abs(int(s)));
     return p;
 }
+
+QString WaveFile::mismatch(const PcmFormat& format) const
+{
+    if (!ok)
+        return QStringLiteral("unreadable");
+    const int wantedSubtype = format.bitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16;
+    if (container != SF_FORMAT_WAV || subtype != wantedSubtype)
+        return QStringLiteral("format %1/%2, not %3/%4")
+            .arg(container)
+            .arg(subtype)
+            .arg(SF_FORMAT_WAV)
+            .arg(wantedSubtype);
+    if (sampleRate != format.sampleRate || channels != format.channels)
+        return QStringLiteral("%1 Hz, %2 channels").arg(sampleRate).arg(channels);
+    return {};
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/audio/PcmFormat.h"
+
 #include <QString>
 #include <vector>
 
@@ -16,4 +18,6 @@ struct WaveFile {
     static WaveFile read(const QString& path);
     double seconds() const { return sampleRate ? double(frames) / sampleRate : 0; }
     int peak() const;
+    // How the file differs from a RIFF/WAVE PCM file of that format; empty when it does not.
+    QString mismatch(const PcmFormat& format) const;
 };
