@@ -1,25 +1,34 @@
 #pragma once
 
+#include "engine/api/AudioFileKind.h"
 #include "engine/api/SpStream.h"
 #include "engine/api/SpeechVoiceSpeakFlags.h"
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <span>
 
-struct sf_private_tag;
+class SoundFileWriter;
 
-// A RIFF/WAVE PCM file written through libsndfile in the stream's Format. The voice writes to it
+// An audio file written through libsndfile from the stream's Format: a RIFF/WAVE PCM file, or
+// one of the compressed kinds (setKind). Positions are counted in the PCM of the Format whatever
+// the kind, so the voice's events mean the same in every file. The voice writes to it
 // from its worker thread, so writing and closing are serialised. The samples go into a temporary
 // file beside the named one, which takes the name only when Close succeeds: a recording that
 // fails, or a stream released without Close, creates no file and leaves an existing one as it was.
 class SpFileStream final : public SpStream {
 public:
-    SpFileStream() = default;
+    SpFileStream();
     ~SpFileStream() override;
     SpFileStream(const SpFileStream&) = delete;
     SpFileStream& operator=(const SpFileStream&) = delete;
+
+    // The kind of file Open starts, a wave file unless set, and the title tag of a compressed one.
+    void setKind(AudioFileKind kind) { m_kind = kind; }
+    AudioFileKind kind() const { return m_kind; }
+    void setTitle(const QString& title) { m_title = title; }
 
     // Starts the file that Close creates or replaces. Only SSFMCreateForWrite is supported.
     // Throws PlatformError with the system's description when the file could not be created (its
@@ -32,6 +41,8 @@ public:
     bool isOpen() const;
     bool isFile() const override { return true; }
     PcmFormat openFormat() const { return m_openFormat; }
+    // The rate the open file holds, which differs from openFormat's where the kind needs it.
+    int fileRate() const;
     QString fileName() const { return m_fileName; }
 
     // Appends interleaved 16-bit frames; 8-bit files narrow them. Throws PlatformError.
@@ -48,7 +59,9 @@ private:
     void discardPart();
     void keepPart();
 
-    sf_private_tag* m_file = nullptr;
+    AudioFileKind m_kind = AudioFileKind::Wave;
+    QString m_title;
+    std::unique_ptr<SoundFileWriter> m_file;
     PcmFormat m_openFormat;
     QString m_fileName;
     QByteArray m_target; // where the file goes: the name, or the file a symbolic link names
