@@ -17,12 +17,14 @@ QString subRipTime(qint64 milliseconds)
         .arg(milliseconds % 1000, 3, 10, QLatin1Char('0'));
 }
 
+// Hundredths of a second, the nearest one.
 QString lrcTime(qint64 milliseconds)
 {
+    const qint64 hundredths = (milliseconds + 5) / 10;
     return QStringLiteral("%1:%2.%3")
-        .arg(milliseconds / 60000, 2, 10, QLatin1Char('0'))
-        .arg(milliseconds / 1000 % 60, 2, 10, QLatin1Char('0'))
-        .arg(milliseconds / 10 % 100, 2, 10, QLatin1Char('0'));
+        .arg(hundredths / 6000, 2, 10, QLatin1Char('0'))
+        .arg(hundredths / 100 % 60, 2, 10, QLatin1Char('0'))
+        .arg(hundredths % 100, 2, 10, QLatin1Char('0'));
 }
 
 // Fills lines word by word; a cue that is full ends where the next word is heard.

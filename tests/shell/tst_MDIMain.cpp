@@ -134,6 +134,7 @@ void TestMDIMain::menuItem_data()
     row("mnuSettings", "mnuSettingsItems(2)", 2, "-");
     row("mnuSettings", "mnuAutoSpeech", 3, "Automatic Speech", {}, true);
     row("mnuSettings", "mnuHighlightWords", 4, "Highlight Spoken Words", {}, true);
+    row("mnuSettings", "mnuWriteSubtitles", 5, "Write Subtitles With Recordings");
     row("mnuSpeech", "mnuEventLogSeparator", 4, "-");
     row("mnuSpeech", "mnuEventLog", 5, "Event &Log");
     row("mnuSpeech", "mnuReadSeparator", 6, "-");
