@@ -26,6 +26,7 @@ run() {
 echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 run bench_first_audio --benchmark_time_unit=ms
 run bench_render_speed
+run bench_file_kinds
 run bench_event_lag
 run bench_memory_growth
 run bench_console_events
@@ -53,6 +54,9 @@ for size in 1KB 100KB 1MB; do
   check "first audio, device, $size" "^first-audio device $size: ([0-9.]+) ms.*" "<" 30 ms
 done
 check "render time engine/espeak-ng" "^render ratio engine/espeak-ng: ([0-9.]+) wall.*" "<=" 1.15 ""
+for kind in mp3 opus; do
+  check "render time $kind/wave" "^file-kind $kind 100KB: [0-9.]+ ms, ([0-9.]+) x wave.*" "<=" 1.5 ""
+done
 check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
 check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms
 check "stop latency (purge), median" "^stop latency: median ([-0-9.]+) ms.*" "<" 100 ms

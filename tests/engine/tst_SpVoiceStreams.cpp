@@ -495,6 +495,35 @@ private slots:
         QCOMPARE(compressed.title, QStringLiteral("Süße Grüße"));
     }
 
+    // A compressed file is encoded beside the voice; a write that fails there (a full disk) still
+    // ends the text early and fails Close, so the file is never taken for complete.
+    void compressedWriteFailureFailsClose_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("mp3") << int(AudioFileKind::Mp3);
+        QTest::newRow("vorbis") << int(AudioFileKind::OggVorbis);
+        QTest::newRow("opus") << int(AudioFileKind::Opus);
+        QTest::newRow("flac") << int(AudioFileKind::Flac);
+    }
+
+    void compressedWriteFailureFailsClose()
+    {
+        QFETCH(int, kind);
+        auto file = std::make_shared<SpFileStream>();
+        file->setKind(AudioFileKind(kind));
+        file->Open(QStringLiteral("/dev/full")); // a device is written in place, and it is always full
+        m_voice->setAudioOutputStream(file);
+        m_voice->Speak(longText.repeated(3), SVSFDefault);
+        QVERIFY2(!file->cutShort().isEmpty(), "the text ends at the failed write");
+        try {
+            file->Close();
+            QFAIL("Close must fail");
+        } catch (const PlatformError& failure) {
+            QVERIFY2(failure.description().contains(QStringLiteral("/dev/full")), qPrintable(failure.description()));
+        }
+        QVERIFY(!file->isOpen());
+    }
+
     void markupSwitchesTheVoice()
     {
         auto file = openFile(QStringLiteral("voices.wav"));

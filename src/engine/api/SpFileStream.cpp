@@ -1,5 +1,6 @@
 #include "engine/api/SpFileStream.h"
 
+#include "engine/audio/BackgroundEncoder.h"
 #include "engine/audio/SoundFileWriter.h"
 #include "platform/PlatformError.h"
 
@@ -69,6 +70,7 @@ SpFileStream::SpFileStream() = default;
 SpFileStream::~SpFileStream()
 {
     std::lock_guard lock(m_mutex);
+    m_encoder.reset();
     m_file.reset();
     discardPart();
 }
@@ -79,7 +81,7 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
         throw PlatformError(QStringLiteral("File streams can only be opened to create a file for writing."));
     const PcmFormat format = Format().pcm();
     std::lock_guard lock(m_mutex);
-    if (m_file)
+    if (hasFile())
         throw PlatformError(QStringLiteral("The file stream is already open."));
     const QByteArray target = targetOf(fileName.toLocal8Bit());
     struct stat existing { };
@@ -104,7 +106,11 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
         part = created.path;
     }
     try {
-        m_file = std::make_unique<SoundFileWriter>(fd, m_kind, format, m_title);
+        auto writer = std::make_unique<SoundFileWriter>(fd, m_kind, format, m_title);
+        if (m_kind == AudioFileKind::Wave)
+            m_file = std::move(writer);
+        else
+            m_encoder = std::make_unique<BackgroundEncoder>(std::move(writer));
     } catch (const PlatformError& failure) {
         ::close(fd);
         if (!part.isEmpty())
@@ -125,9 +131,10 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
 void SpFileStream::Close()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
+    if (!hasFile())
         return;
-    const QString problem = m_file->close();
+    const QString problem = m_encoder ? m_encoder->close() : m_file->close();
+    m_encoder.reset();
     m_file.reset();
     QString failure;
     if (!problem.isEmpty())
@@ -167,15 +174,15 @@ void SpFileStream::keepPart()
 bool SpFileStream::isOpen() const
 {
     std::lock_guard lock(m_mutex);
-    return m_file != nullptr;
+    return hasFile();
 }
 
 void SpFileStream::write(std::span<const int16_t> frames)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
+    if (!hasFile())
         throw PlatformError(QStringLiteral("The file stream is not open."));
-    if (const QString problem = m_file->write(frames); !problem.isEmpty()) {
+    if (const QString problem = m_encoder ? m_encoder->write(frames) : m_file->write(frames); !problem.isEmpty()) {
         const QString failure = QStringLiteral("Writing \"%1\" failed: %2").arg(m_fileName, problem);
         if (m_writeError.isEmpty())
             m_writeError = failure;
@@ -187,6 +194,8 @@ void SpFileStream::write(std::span<const int16_t> frames)
 int SpFileStream::fileRate() const
 {
     std::lock_guard lock(m_mutex);
+    if (m_encoder)
+        return m_encoder->fileRate();
     return m_file ? m_file->fileRate() : m_openFormat.sampleRate;
 }
 

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <span>
 
+class BackgroundEncoder;
 class SoundFileWriter;
 
 // An audio file written through libsndfile from the stream's Format: a RIFF/WAVE PCM file, or
@@ -56,12 +57,14 @@ public:
 
 private:
     mutable std::mutex m_mutex;
+    bool hasFile() const { return m_file || m_encoder; }
     void discardPart();
     void keepPart();
 
     AudioFileKind m_kind = AudioFileKind::Wave;
     QString m_title;
-    std::unique_ptr<SoundFileWriter> m_file;
+    std::unique_ptr<SoundFileWriter> m_file; // a wave file, written in place
+    std::unique_ptr<BackgroundEncoder> m_encoder; // or a compressed one, encoded beside the voice
     PcmFormat m_openFormat;
     QString m_fileName;
     QByteArray m_target; // where the file goes: the name, or the file a symbolic link names

@@ -5,6 +5,10 @@
 
 #include <sndfile.h>
 
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 int sndfileFormat(AudioFileKind kind, int bitsPerSample)
@@ -31,6 +35,52 @@ double speechCompression(AudioFileKind kind)
     return kind == AudioFileKind::Opus ? 0.9 : 0.6;
 }
 
+SoundFileWriter::Descriptor& descriptor(void* user)
+{
+    return *static_cast<SoundFileWriter::Descriptor*>(user);
+}
+
+sf_count_t noteFailure(SoundFileWriter::Descriptor& io)
+{
+    if (io.error == 0)
+        io.error = errno;
+    return -1;
+}
+
+SF_VIRTUAL_IO descriptorIo()
+{
+    SF_VIRTUAL_IO io {};
+    io.get_filelen = [](void* user) -> sf_count_t {
+        struct stat info { };
+        return ::fstat(descriptor(user).fd, &info) == 0 ? info.st_size : noteFailure(descriptor(user));
+    };
+    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
+        const off_t at = ::lseek(descriptor(user).fd, offset, whence);
+        return at >= 0 ? at : noteFailure(descriptor(user));
+    };
+    io.read = [](void* data, sf_count_t count, void* user) -> sf_count_t {
+        const ssize_t got = ::read(descriptor(user).fd, data, static_cast<size_t>(count));
+        return got >= 0 ? got : noteFailure(descriptor(user));
+    };
+    io.write = [](const void* data, sf_count_t count, void* user) -> sf_count_t {
+        const auto* bytes = static_cast<const char*>(data);
+        sf_count_t done = 0;
+        while (done < count) {
+            const ssize_t put = ::write(descriptor(user).fd, bytes + done, static_cast<size_t>(count - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                noteFailure(descriptor(user));
+                break;
+            }
+            done += put;
+        }
+        return done;
+    };
+    io.tell = [](void* user) -> sf_count_t { return ::lseek(descriptor(user).fd, 0, SEEK_CUR); };
+    return io;
+}
+
 } // namespace
 
 SoundFileWriter::SoundFileWriter(int fd, AudioFileKind kind, const PcmFormat& format, const QString& title)
@@ -43,7 +93,13 @@ SoundFileWriter::SoundFileWriter(int fd, AudioFileKind kind, const PcmFormat& fo
     info.samplerate = m_fileRate;
     info.channels = format.channels;
     info.format = sndfileFormat(kind, format.bitsPerSample);
-    m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    if (kind == AudioFileKind::Wave) {
+        m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    } else {
+        m_io = std::make_unique<Descriptor>(Descriptor { fd });
+        SF_VIRTUAL_IO io = descriptorIo();
+        m_file = sf_open_virtual(&io, SFM_WRITE, &info, m_io.get());
+    }
     if (!m_file)
         throw PlatformError(QString::fromLocal8Bit(sf_strerror(nullptr)));
     // A wave file stays bare PCM, as it always was: no tags, no settings.
@@ -59,6 +115,8 @@ SoundFileWriter::~SoundFileWriter()
 {
     if (m_file)
         sf_close(m_file);
+    if (m_io)
+        ::close(m_io->fd);
 }
 
 void SoundFileWriter::applyQuality(AudioFileKind kind)
@@ -80,7 +138,7 @@ QString SoundFileWriter::write(std::span<const int16_t> frames)
     const auto count = static_cast<sf_count_t>(frames.size() / static_cast<size_t>(m_channels));
     if (sf_writef_short(m_file, frames.data(), count) != count)
         return reason();
-    return {};
+    return ioFailure();
 }
 
 QString SoundFileWriter::writeConverted(std::span<const float> frames)
@@ -88,7 +146,7 @@ QString SoundFileWriter::writeConverted(std::span<const float> frames)
     const auto count = static_cast<sf_count_t>(frames.size() / static_cast<size_t>(m_channels));
     if (count > 0 && sf_writef_float(m_file, frames.data(), count) != count)
         return reason();
-    return {};
+    return ioFailure();
 }
 
 QString SoundFileWriter::close()
@@ -102,7 +160,20 @@ QString SoundFileWriter::close()
     m_file = nullptr;
     if (problem.isEmpty() && error != 0)
         problem = QString::fromLocal8Bit(sf_error_number(error));
+    if (m_io) {
+        // The encoders' last frames are written by sf_close, and only the descriptor saw how that went.
+        if (problem.isEmpty())
+            problem = ioFailure();
+        if (::close(m_io->fd) != 0 && problem.isEmpty())
+            problem = qt_error_string(errno);
+        m_io.reset();
+    }
     return problem;
+}
+
+QString SoundFileWriter::ioFailure() const
+{
+    return m_io && m_io->error != 0 ? qt_error_string(m_io->error) : QString();
 }
 
 QString SoundFileWriter::reason() const

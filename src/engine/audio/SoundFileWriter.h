@@ -30,13 +30,22 @@ public:
 
     int fileRate() const { return m_fileRate; }
 
+    // The descriptor behind a compressed file: its encoders report a failed write nowhere else
+    // (not even when the file is closed), so every write goes through here and is checked.
+    struct Descriptor {
+        int fd = -1;
+        int error = 0; // errno of the first failed call
+    };
+
 private:
     void applyQuality(AudioFileKind kind);
+    QString ioFailure() const;
     QString writeConverted(std::span<const float> frames);
     QString reason() const;
 
     sf_private_tag* m_file = nullptr;
     std::unique_ptr<FrameResampler> m_resampler;
+    std::unique_ptr<Descriptor> m_io; // null for a wave file, which libsndfile writes to fd itself
     int m_channels;
     int m_fileRate;
 };
