@@ -19,13 +19,8 @@
 using namespace bench;
 
 namespace {
-struct Kind {
-    AudioFileKind kind;
-    const char* name;
-};
-constexpr std::array kinds { Kind { AudioFileKind::Wave, "wave" }, Kind { AudioFileKind::Mp3, "mp3" },
-    Kind { AudioFileKind::OggVorbis, "vorbis" }, Kind { AudioFileKind::Opus, "opus" },
-    Kind { AudioFileKind::Flac, "flac" } };
+constexpr std::array kinds { AudioFileKind::Wave, AudioFileKind::Mp3, AudioFileKind::OggVorbis, AudioFileKind::Opus,
+    AudioFileKind::Flac };
 
 double render(SpVoice& voice, const QString& text, AudioFileKind kind, const QString& path)
 {
@@ -62,25 +57,24 @@ int main(int argc, char** argv)
 
     std::map<AudioFileKind, std::vector<double>> times;
     for (int round = 0; round < rounds; ++round) {
-        for (const Kind& kind : kinds) {
-            const QString path = dir.filePath(QLatin1String(kind.name));
-            times[kind.kind].push_back(render(voice, text, kind.kind, path));
-        }
+        for (const AudioFileKind kind : kinds)
+            times[kind].push_back(render(voice, text, kind, dir.filePath(AudioFileKinds::extension(kind))));
     }
 
     const double wave = median(times[AudioFileKind::Wave]);
     const auto kib = static_cast<long long>(chars / 1024);
-    for (const Kind& kind : kinds) {
-        const QString path = dir.filePath(QLatin1String(kind.name));
+    for (const AudioFileKind kind : kinds) {
+        const QString name = AudioFileKinds::extension(kind);
+        const QString path = dir.filePath(name);
         const auto info = waveInfo(path);
         if (!info) {
-            std::fprintf(stderr, "the %s file could not be read back\n", kind.name);
+            std::fprintf(stderr, "the %s file could not be read back\n", qPrintable(name));
             return 1;
         }
-        const double ms = median(times[kind.kind]);
+        const double ms = median(times[kind]);
         const double kbytes = double(QFileInfo(path).size()) / 1024;
         std::printf("file-kind %s %lldKB: %.0f ms, %.2f x wave; %.0f KiB (%.1f kbit/s), %.1f s at %d Hz, %d ch\n",
-            kind.name, kib, ms, ms / wave, kbytes, kbytes * 8 * 1.024 / info->seconds(), info->seconds(),
+            qPrintable(name), kib, ms, ms / wave, kbytes, kbytes * 8 * 1.024 / info->seconds(), info->seconds(),
             info->sampleRate, info->channels);
     }
     return 0;

@@ -60,7 +60,8 @@ QString SubtitleText::subRip(const std::vector<TimedSentence>& sentences)
         for (const Cue& cue : cuesOf(sentence)) {
             text += QStringLiteral("%1\n%2 --> %3\n%4\n\n")
                         .arg(++number)
-                        .arg(subRipTime(cue.start), subRipTime(std::max(cue.start, cue.end)), cue.lines.join(QLatin1Char('\n')));
+                        .arg(subRipTime(cue.start), subRipTime(std::max(cue.start, cue.end)),
+                            cue.lines.join(QLatin1Char('\n')));
         }
     }
     return text;

@@ -56,8 +56,9 @@ TimedSentence SubtitleTrack::timed(const SentenceMarks& marks, const SpokenText&
         // What comes before the first word (an opening quote) goes with it.
         int from = std::min(sentence.position, marks.words.front().position);
         for (size_t i = 0; i < marks.words.size(); ++i) {
-            const int to = i + 1 < marks.words.size() ? marks.words[i + 1].position
-                                                      : std::max(sentenceEnd, marks.words[i].position + marks.words[i].length);
+            const int to = i + 1 < marks.words.size()
+                ? marks.words[i + 1].position
+                : std::max(sentenceEnd, marks.words[i].position + marks.words[i].length);
             add(marks.words[i].milliseconds, from, to);
             from = to;
         }

@@ -15,13 +15,19 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <array>
-#include <limits>
 
 namespace {
 constexpr int allFilesEntry = 1;
 // The entries after "All Files", in the filter's order.
 constexpr std::array entryKinds { AudioFileKind::Wave, AudioFileKind::Mp3, AudioFileKind::OggVorbis,
     AudioFileKind::Opus, AudioFileKind::Flac };
+// The first words as heard: the start of a long text is enough, its markup read forgivingly.
+QString textStart(const QString& text, int flags)
+{
+    constexpr qsizetype enough = 4096;
+    const QString start = ((flags & SVSFIsFilename) ? SpokenText::readFile(text) : text).left(enough);
+    return SpokenText(start, flags & ~SVSFIsFilename).span(0, start.size());
+}
 } // namespace
 
 WaveRecording::WaveRecording(frmConsole& console, CommonDialog& dialog, const QComboBox& formats)
@@ -114,10 +120,9 @@ void WaveRecording::openFile(const QString& fileName, const QString& text)
     m_stream->Format().setType(m_formats.currentData().toInt());
     const AudioFileKind kind = kindOf(m_dialog.FilterIndex, fileName);
     m_stream->setKind(kind);
-    if (kind != AudioFileKind::Wave) {
-        const SpokenText spoken(text, m_console.SpeakFlags);
-        m_stream->setTitle(titleOf(spoken.span(0, std::numeric_limits<int>::max())));
-    }
+    if (kind != AudioFileKind::Wave || m_console.WriteSubtitles)
+        m_title = titleOf(textStart(text, m_console.SpeakFlags));
+    m_stream->setTitle(m_title);
     m_stream->Open(fileName, SSFMCreateForWrite, false);
     m_console.voice().setAllowAudioOutputFormatChangesOnNextSet(false);
     m_console.voice().setAudioOutputStream(m_stream);
@@ -157,7 +162,7 @@ void WaveRecording::closeFile(const QString& text)
         const SpokenText spoken(text, m_console.SpeakFlags);
         const std::vector<TimedSentence> sentences = m_subtitles->sentences(spoken, m_stream->bytesWritten());
         subtitles = std::make_unique<SubtitleFiles>(m_stream->fileName(), SubtitleText::subRip(sentences),
-            SubtitleText::lrc(sentences, titleOf(spoken.span(0, std::numeric_limits<int>::max()))));
+            SubtitleText::lrc(sentences, m_title));
     }
     restoreOutput();
     m_redirected = false;

@@ -49,6 +49,7 @@ private:
     const QComboBox& m_formats;
     std::shared_ptr<SpFileStream> m_stream;
     std::unique_ptr<SubtitleTrack> m_subtitles;
+    QString m_title; // of a compressed file and of the subtitles
     // The voice speaks into the file: a failure must give it its output back.
     bool m_redirected = false;
 };

@@ -1,5 +1,6 @@
 #include "ConsoleLog.h"
 #include "Controls.h"
+#include "FileBytes.h"
 #include "MessageBoxes.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
@@ -27,17 +28,10 @@ constexpr int allFiles = 1, waveFiles = 2, mp3Files = 3, vorbisFiles = 4, opusFi
 const QString story = QStringLiteral(
     "Grüße aus Köln, sagte sie. <emph>Très</emph> bien &amp; merci! This third sentence is long enough "
     "that its words must go over two lines, and then on into another cue after those. Short end.");
-const QStringList storySentences { QStringLiteral("Grüße aus Köln, sagte sie."),
-    QStringLiteral("Très bien & merci!"),
+const QStringList storySentences { QStringLiteral("Grüße aus Köln, sagte sie."), QStringLiteral("Très bien & merci!"),
     QStringLiteral("This third sentence is long enough that its words must go over two lines, and then on "
                    "into another cue after those."),
     QStringLiteral("Short end.") };
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 int containerOf(const QString& path)
 {
@@ -66,7 +60,8 @@ qint64 milliseconds(const QRegularExpressionMatch& match, int first)
 
 std::vector<Cue> readSubRip(const QString& text)
 {
-    static const QRegularExpression times(QStringLiteral(R"(^(\d\d):(\d\d):(\d\d),(\d\d\d) --> (\d\d):(\d\d):(\d\d),(\d\d\d)$)"));
+    static const QRegularExpression times(
+        QStringLiteral(R"(^(\d\d):(\d\d):(\d\d),(\d\d\d) --> (\d\d):(\d\d):(\d\d),(\d\d\d)$)"));
     std::vector<Cue> cues;
     for (const QString& block : text.split(QStringLiteral("\n\n"), Qt::SkipEmptyParts)) {
         const QStringList lines = block.split(QLatin1Char('\n'));
@@ -136,7 +131,8 @@ public:
         for (auto i = static_cast<size_t>(std::max<qint64>(0, from / stepMs)); i < m_steps.size(); ++i) {
             if (m_steps[i] < whisper)
                 continue;
-            const auto quietFrom = m_steps.begin() + static_cast<qsizetype>(std::max<size_t>(i, quietSteps) - quietSteps);
+            const auto quietFrom
+                = m_steps.begin() + static_cast<qsizetype>(std::max<size_t>(i, quietSteps) - quietSteps);
             if (std::all_of(quietFrom, m_steps.begin() + static_cast<qsizetype>(i), [&](int s) { return s < whisper; }))
                 return qint64(i) * stepMs;
         }
@@ -200,10 +196,10 @@ private slots:
         QTest::addColumn<bool>("subtitles");
         QTest::addColumn<QStringList>("written"); // the audio file first, then the rest by name
         QTest::addColumn<int>("container");
-        const auto row = [](const char* name, int entry, const char* typed, bool subtitles, QStringList written,
-                             int container) {
-            QTest::newRow(name) << entry << QString(typed) << subtitles << written << container;
-        };
+        const auto row
+            = [](const char* name, int entry, const char* typed, bool subtitles, QStringList written, int container) {
+                  QTest::newRow(name) << entry << QString(typed) << subtitles << written << container;
+              };
         row("wave entry, bare name", waveFiles, "talk", false, { "talk" }, SF_FORMAT_WAV);
         row("all files, .mp3", allFiles, "talk.mp3", false, { "talk.mp3" }, SF_FORMAT_MPEG);
         row("all files, .FLAC", allFiles, "talk.FLAC", false, { "talk.FLAC" }, SF_FORMAT_FLAC);
@@ -245,9 +241,7 @@ private slots:
     void addedExtensionAsksBeforeReplacing()
     {
         const QByteArray old("an older take");
-        QFile existing(path(QStringLiteral("talk.mp3")));
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(old) == old.size());
-        existing.close();
+        QVERIFY(writeFile(path(QStringLiteral("talk.mp3")), old));
         dialogs->answerFile(path(QStringLiteral("talk")), mp3Files);
         messages->answer(vbNo);
         c->SaveToWave(QStringLiteral("Not written."));
@@ -255,7 +249,7 @@ private slots:
         QVERIFY(messages->messages()[0].text.contains(path(QStringLiteral("talk.mp3"))));
         QCOMPARE(messages->messages()[0].style, int(vbYesNo | vbExclamation));
         QVERIFY(log().isEmpty());
-        QCOMPARE(contents(path(QStringLiteral("talk.mp3"))), old);
+        QCOMPARE(fileBytes(path(QStringLiteral("talk.mp3"))), old);
 
         dialogs->answerFile(path(QStringLiteral("talk")), mp3Files);
         messages->answer(vbYes);
@@ -280,7 +274,7 @@ private slots:
         c->SaveToWave(story);
         QCOMPARE(files(), QStringList({ "story.lrc", "story.srt", "story.wav" }));
 
-        const QByteArray subRipBytes = contents(path(QStringLiteral("story.srt")));
+        const QByteArray subRipBytes = fileBytes(path(QStringLiteral("story.srt")));
         const QString subRip = QString::fromUtf8(subRipBytes);
         QCOMPARE(subRip.toUtf8(), subRipBytes); // valid UTF-8
         const std::vector<Cue> cues = readSubRip(subRip);
@@ -298,8 +292,9 @@ private slots:
         }
         QCOMPARE(text.join(QLatin1Char(' ')), storySentences.join(QLatin1Char(' ')));
 
-        const QString lrcText = QString::fromUtf8(contents(path(QStringLiteral("story.lrc"))));
-        QVERIFY2(lrcText.startsWith(QStringLiteral("[ti:Grüße aus Köln, sagte sie. Très bien & merci!")), qPrintable(lrcText));
+        const QString lrcText = QString::fromUtf8(fileBytes(path(QStringLiteral("story.lrc"))));
+        QVERIFY2(lrcText.startsWith(QStringLiteral("[ti:Grüße aus Köln, sagte sie. Très bien & merci!")),
+            qPrintable(lrcText));
         const std::vector<LrcLine> lines = readLrc(lrcText);
         QCOMPARE(lines.size(), size_t(storySentences.size()));
         std::vector<qint64> wordTimes;
@@ -322,7 +317,8 @@ private slots:
         QVERIFY(cues.front().start <= sound.onsetAfter(0) + 50);
         QVERIFY(cues.back().end >= sound.lastSound() - 50);
         for (const LrcLine& line : lines) {
-            const auto cue = std::find_if(cues.begin(), cues.end(), [&](const Cue& c) { return c.start / 10 == line.start / 10; });
+            const auto cue
+                = std::find_if(cues.begin(), cues.end(), [&](const Cue& c) { return c.start / 10 == line.start / 10; });
             QVERIFY2(cue != cues.end(), "each sentence starts a cue");
             const qint64 onset = sound.onsetAfter(line.start - 250);
             QVERIFY2(std::abs(onset - cue->start) <= 50 && std::abs(onset - line.start) <= 50,
@@ -346,9 +342,7 @@ private slots:
         QFETCH(QString, cause);
         c->WriteSubtitles = true;
         const QByteArray old("1\n00:00:00,000 --> 00:00:01,000\nAn older subtitle\n\n");
-        QFile existing(path(QStringLiteral("take.srt")));
-        QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write(old) == old.size());
-        existing.close();
+        QVERIFY(writeFile(path(QStringLiteral("take.srt")), old));
         QString text = QStringLiteral("A sentence that is spoken over and over into the file. ").repeated(300);
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
@@ -364,10 +358,11 @@ private slots:
         dialogs->answerFile(path(QStringLiteral("take")), entry);
         c->SaveToWave(text);
         poll.stop();
-        QVERIFY2(log().constLast().startsWith(QStringLiteral("Save to Wave file Error: ")), qPrintable(log().join('\n')));
+        QVERIFY2(
+            log().constLast().startsWith(QStringLiteral("Save to Wave file Error: ")), qPrintable(log().join('\n')));
         QVERIFY(messages->messages().empty());
         QTRY_COMPARE_WITH_TIMEOUT(files(), QStringList { "take.srt" }, 5000);
-        QCOMPARE(contents(path(QStringLiteral("take.srt"))), old);
+        QCOMPARE(fileBytes(path(QStringLiteral("take.srt"))), old);
         if (control<QCheckBox>(*c, "chkSpFlagIsFilename")->isChecked())
             control<QCheckBox>(*c, "chkSpFlagIsFilename")->click();
     }

@@ -26,7 +26,8 @@ QString SpokenText::span(qsizetype position, qsizetype length) const
         else if (!item.replacement.isNull()) // an entity: whole or not at all
             result += item.begin >= position && item.end <= end ? item.replacement : QString();
         else
-            result += m_text.mid(std::max(position, item.begin), std::min(end, item.end) - std::max(position, item.begin));
+            result
+                += m_text.mid(std::max(position, item.begin), std::min(end, item.end) - std::max(position, item.begin));
     }
     return result;
 }

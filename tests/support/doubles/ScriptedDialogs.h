@@ -19,7 +19,10 @@ public:
     static ScriptedDialogs& install();
 
     // The name, chosen with the filter entry asked for or with the 1-based entry given.
-    void answerFile(const QString& fileName, int filterIndex = 0) { m_fileAnswers.emplace_back(ChosenFile(fileName, filterIndex)); }
+    void answerFile(const QString& fileName, int filterIndex = 0)
+    {
+        m_fileAnswers.emplace_back(ChosenFile(fileName, filterIndex));
+    }
     void cancelFile() { m_fileAnswers.emplace_back(std::nullopt); }
     void answerColor(const QColor& color) { m_colorAnswers.emplace_back(color); }
     void cancelColor() { m_colorAnswers.emplace_back(std::nullopt); }
