@@ -102,7 +102,7 @@ QString WaveRecording::chooseFile()
     m_dialog.Filter = filter();
     m_dialog.FilterIndex = 2;
     m_dialog.ShowSave();
-    const QString fileName = nameFor(m_dialog.FilterIndex, m_dialog.FileName);
+    QString fileName = nameFor(m_dialog.FilterIndex, m_dialog.FileName);
     // The dialog asked about the name as typed; the name with its extension is asked about here.
     if (fileName != m_dialog.FileName && QFileInfo::exists(fileName)) {
         const QString question = QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(fileName);
