@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QStringList>
 #include <algorithm>
@@ -325,6 +326,38 @@ double processCpuMs()
     rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return cpuMsOf(usage);
+}
+
+std::map<pid_t, double> childrenCpuMs()
+{
+    std::map<pid_t, double> result;
+    const pid_t self = getpid();
+    const double msPerTick = 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const pid_t pid = entry.toInt(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // The fields after the command's closing parenthesis: state, ppid, ... utime (14), stime (15).
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 12 && fields[1].toInt() == self)
+            result[pid] = (fields[11].toDouble() + fields[12].toDouble()) * msPerTick;
+    }
+    return result;
+}
+
+double childrenCpuMsSince(const std::map<pid_t, double>& before)
+{
+    double total = 0;
+    for (const auto& [pid, ms] : childrenCpuMs()) {
+        const auto earlier = before.find(pid);
+        total += ms - (earlier != before.end() ? earlier->second : 0.0);
+    }
+    return total;
 }
 
 MonitorRecorder::MonitorRecorder(int rate, int latencyMs)

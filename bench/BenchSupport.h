@@ -4,6 +4,7 @@
 #include <QString>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -54,6 +55,10 @@ pid_t spawn(const std::vector<std::string>& argv, int stdoutFd);
 // Its exit code (-1 when it did not exit normally); cpuMs receives its user+system time.
 int runAndWait(const std::vector<std::string>& argv, double* cpuMs = nullptr);
 double processCpuMs(); // user+system time of this process, all threads
+// User+system time, in ms, of each running child of this process (the synthesiser's helpers).
+std::map<pid_t, double> childrenCpuMs();
+// CPU the children spent since `before` was read, counting children started since from zero.
+double childrenCpuMsSince(const std::map<pid_t, double>& before);
 std::string commandOutput(const std::vector<std::string>& argv); // its standard output; waits for it
 
 // Records a PulseAudio source (the default sink's monitor) with parec as 16-bit mono at `rate`,

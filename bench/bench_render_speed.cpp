@@ -1,105 +1,186 @@
-// Rendering speed: ≥100 KB of prose spoken synchronously into a 22 kHz 16-bit mono wave file by
-// SpVoice, against the espeak-ng program writing the same text with the same voice and rate.
-// Both are timed from the wall clock around the whole job; the engine's figure includes its
-// event dispatch on this thread, as an application would see it. The wave durations are printed
-// so that a fast run cannot hide less speech.
+// Rendering speed: prose spoken synchronously into a wave file by SpVoice with one, two and all
+// of its synthesisers, against the espeak-ng program writing the same text with the same voice
+// and rate into its own 22 kHz 16-bit mono file. Wall time is taken around the whole job, so the
+// engine's figure includes its event dispatch on this thread, as an application would see it. CPU
+// is the whole job's: this process and the synthesiser helpers it runs, against espeak-ng's.
+// The wave durations are printed so that a fast run cannot hide less speech.
+//
+// Arguments: the text sizes in KB (default 100 and 1024).
 
 #include "BenchSupport.h"
 #include "engine/api/SpFileStream.h"
 #include "engine/api/SpVoice.h"
+#include "engine/audio/PulseOutputProvider.h"
+#include "engine/synth/SynthesizerProcess.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <set>
+#include <sys/resource.h>
 
 using namespace bench;
+
+namespace {
+
+struct Timing {
+    std::vector<double> wallMs;
+    std::vector<double> cpuMs;
+    std::optional<WaveInfo> wave;
+    double wall() const { return median(wallMs); }
+    double cpu() const { return median(cpuMs); }
+};
+
+struct Setup {
+    QString name; // as printed
+    size_t synthesizers = 0; // 0: the espeak-ng program
+    SpeechAudioFormatType format = SAFT22kHz16BitMono;
+};
+
+std::unique_ptr<SpVoice> makeVoice(size_t synthesizers)
+{
+    return std::make_unique<SpVoice>(
+        [] { return std::make_unique<SynthesizerProcess>(); }, synthesizers, std::make_unique<PulseOutputProvider>());
+}
+
+void renderWithEngine(
+    SpVoice& voice, const QString& text, const QString& path, SpeechAudioFormatType format, Timing& timing)
+{
+    auto stream = std::make_shared<SpFileStream>();
+    stream->Format().setType(format);
+    stream->Open(path);
+    voice.setAudioOutputStream(stream);
+    const std::map<pid_t, double> helpers = childrenCpuMs();
+    rusage u0 {};
+    getrusage(RUSAGE_SELF, &u0);
+    const double c0 = processCpuMs();
+    const Clock::time_point t0 = Clock::now();
+    voice.Speak(text, SVSFIsNotXML);
+    stream->Close();
+    timing.wallMs.push_back(msBetween(t0, Clock::now()));
+    const double own = processCpuMs() - c0;
+    const double synthesizers = childrenCpuMsSince(helpers);
+    timing.cpuMs.push_back(own + synthesizers);
+    rusage u1 {};
+    getrusage(RUSAGE_SELF, &u1);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0; };
+    std::printf("    CPU: this process %.0f ms (system %.0f ms), synthesiser helpers %.0f ms\n", own,
+        ms(u1.ru_stime) - ms(u0.ru_stime), synthesizers);
+    voice.setAudioOutput(SpObjectToken());
+    timing.wave = waveInfo(path);
+}
+
+bool renderWithESpeak(const QString& synthId, const QString& textPath, const QString& path, Timing& timing)
+{
+    double cpu = 0;
+    const Clock::time_point t0 = Clock::now();
+    const int rc = runAndWait({ "espeak-ng", "-w", path.toStdString(), "-v", synthId.toStdString(), "-s", "175", "-f",
+                                  textPath.toStdString() },
+        &cpu);
+    timing.wallMs.push_back(msBetween(t0, Clock::now()));
+    timing.cpuMs.push_back(cpu);
+    timing.wave = waveInfo(path);
+    if (rc != 0)
+        std::fprintf(stderr, "espeak-ng failed with exit code %d\n", rc);
+    return rc == 0;
+}
+
+void print(const QString& label, long long kib, const Timing& t, int rounds)
+{
+    const WaveInfo wave = t.wave.value_or(WaveInfo {});
+    std::printf("render %s %lldKB: %.0f ms, CPU %.0f ms (median of %d; wave %.1f s, %d Hz, %d ch, %.0fx real time)\n",
+        qPrintable(label), kib, t.wall(), t.cpu(), rounds, wave.seconds(), wave.sampleRate, wave.channels,
+        wave.seconds() * 1000 / t.wall());
+}
+
+// One text size: every setup in alternating rounds, so load from elsewhere falls on all alike.
+bool measure(
+    const QString& text, const QString& synthId, const QTemporaryDir& dir, const std::vector<Setup>& setups, int rounds)
+{
+    const QString textPath = dir.filePath(QStringLiteral("text.txt"));
+    QFile file(textPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        return false;
+    file.close();
+    std::map<size_t, std::unique_ptr<SpVoice>> voices;
+    for (const Setup& setup : setups) {
+        if (setup.synthesizers > 0 && !voices.count(setup.synthesizers)) {
+            voices[setup.synthesizers] = makeVoice(setup.synthesizers);
+            // Every synthesiser starts and loads its voice before anything is timed.
+            Timing warm;
+            renderWithEngine(*voices[setup.synthesizers], prose(4000, 3), dir.filePath(QStringLiteral("warm.wav")),
+                SAFT22kHz16BitMono, warm);
+        }
+    }
+    std::vector<Timing> timings(setups.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < setups.size(); ++i) {
+            const QString path = dir.filePath(QStringLiteral("out%1.wav").arg(i));
+            if (setups[i].synthesizers == 0) {
+                if (!renderWithESpeak(synthId, textPath, path, timings[i]))
+                    return false;
+            } else {
+                renderWithEngine(*voices[setups[i].synthesizers], text, path, setups[i].format, timings[i]);
+            }
+            std::printf("  round %d: %s %.0f ms (CPU %.0f ms)\n", round + 1, qPrintable(setups[i].name),
+                timings[i].wallMs.back(), timings[i].cpuMs.back());
+            std::fflush(stdout);
+        }
+    }
+    const auto kib = static_cast<long long>(text.size() / 1024);
+    for (size_t i = 0; i < setups.size(); ++i)
+        print(setups[i].name, kib, timings[i], rounds);
+    const Timing& espeak = timings.front();
+    for (size_t i = 1; i < setups.size(); ++i) {
+        const WaveInfo wave = timings[i].wave.value_or(WaveInfo {});
+        std::printf("render ratio %s/espeak-ng %lldKB: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n",
+            qPrintable(setups[i].name), kib, timings[i].wall() / espeak.wall(), timings[i].cpu() / espeak.cpu(),
+            100.0 * (wave.seconds() - espeak.wave->seconds()) / espeak.wave->seconds());
+    }
+    // The summary's figure: every synthesiser, the file format espeak-ng writes.
+    const size_t all = SpVoice::defaultSynthesizerCount();
+    for (size_t i = 1; i < setups.size(); ++i) {
+        if (setups[i].synthesizers == all && setups[i].format == SAFT22kHz16BitMono)
+            std::printf("render ratio all/espeak-ng %lldKB: %.3f wall, %.3f CPU\n", kib,
+                timings[i].wall() / espeak.wall(), timings[i].cpu() / espeak.cpu());
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    qsizetype chars = 100 * 1024;
-    if (argc > 1)
-        chars = QByteArray(argv[1]).toLongLong() * 1024;
+    std::vector<qsizetype> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(QByteArray(argv[i]).toLongLong() * 1024);
+    if (sizes.empty())
+        sizes = { 100 * 1024, 1024 * 1024 };
     QTemporaryDir dir;
-    const QString text = prose(chars);
-    const QString textPath = dir.filePath(QStringLiteral("text.txt"));
-    {
-        QFile file(textPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(textPath));
-            return 1;
-        }
-    }
-
-    SpVoice voice;
-    const SpObjectToken token = voice.GetVoices().Item(0);
+    const size_t all = SpVoice::defaultSynthesizerCount();
+    SpVoice probe;
+    const SpObjectToken token = probe.GetVoices().Item(0);
     const QString synthId = token.attribute(QStringLiteral("SynthId"));
-    std::printf("text: %lld characters of prose; voice %s (eSpeak NG voice %s), rate 0 = 175 words per minute\n",
-        static_cast<long long>(text.size()), qPrintable(token.Id()), qPrintable(synthId));
+    std::printf("voice %s (eSpeak NG voice %s), rate 0 = 175 words per minute; all = %zu synthesisers\n",
+        qPrintable(token.Id()), qPrintable(synthId), all);
 
-    // A short warm-up, so neither side pays for loading the voice data from a cold disk cache.
-    {
-        auto warm = std::make_shared<SpFileStream>();
-        warm->Open(dir.filePath(QStringLiteral("warm.wav")));
-        voice.setAudioOutputStream(warm);
-        voice.Speak(prose(300, 3), SVSFIsNotXML);
-        warm->Close();
-        runAndWait({ "espeak-ng", "-w", dir.filePath(QStringLiteral("warm-espeak.wav")).toStdString(), "-v",
-            synthId.toStdString(), "-s", "175", "Warming up." });
-    }
-
-    // Alternating rounds, so that load from elsewhere on the machine falls on both sides alike.
-    constexpr int rounds = 3;
-    const QString enginePath = dir.filePath(QStringLiteral("engine.wav"));
-    const QString espeakPath = dir.filePath(QStringLiteral("espeak.wav"));
-    std::vector<double> engineMs, engineCpuMs, espeakMs, espeakCpuMs;
-    for (int round = 0; round < rounds; ++round) {
-        auto stream = std::make_shared<SpFileStream>();
-        stream->Format().setType(SAFT22kHz16BitMono);
-        stream->Open(enginePath);
-        voice.setAudioOutputStream(stream);
-        const double c0 = processCpuMs();
-        const Clock::time_point e0 = Clock::now();
-        voice.Speak(text, SVSFIsNotXML);
-        stream->Close();
-        engineMs.push_back(msBetween(e0, Clock::now()));
-        engineCpuMs.push_back(processCpuMs() - c0);
-        voice.setAudioOutput(SpObjectToken());
-
-        double cpu = 0;
-        const Clock::time_point s0 = Clock::now();
-        const int rc = runAndWait({ "espeak-ng", "-w", espeakPath.toStdString(), "-v", synthId.toStdString(), "-s",
-                                      "175", "-f", textPath.toStdString() },
-            &cpu);
-        espeakMs.push_back(msBetween(s0, Clock::now()));
-        espeakCpuMs.push_back(cpu);
-        if (rc != 0) {
-            std::fprintf(stderr, "espeak-ng failed with exit code %d\n", rc);
-            return 1;
+    for (const qsizetype chars : sizes) {
+        const bool large = chars > 200 * 1024;
+        std::vector<Setup> setups { { QStringLiteral("espeak-ng"), 0 } };
+        std::set<size_t> counts { 1, 2, all };
+        if (large)
+            counts = { 1, all };
+        for (const size_t count : counts)
+            setups.push_back({ QStringLiteral("engine/%1").arg(count), count });
+        if (!large) {
+            setups.push_back({ QStringLiteral("engine/%1 48kHz16BitStereo").arg(all), all, SAFT48kHz16BitStereo });
+            setups.push_back({ QStringLiteral("engine/%1 8kHz8BitMono").arg(all), all, SAFT8kHz8BitMono });
         }
-        std::printf("  round %d: engine %.0f ms (CPU %.0f ms), espeak-ng %.0f ms (CPU %.0f ms)\n", round + 1,
-            engineMs.back(), engineCpuMs.back(), espeakMs.back(), espeakCpuMs.back());
+        std::printf("text: %lld characters of prose\n", static_cast<long long>(chars));
+        if (!measure(prose(chars), synthId, dir, setups, large ? 1 : 3))
+            return 1;
     }
-
-    const auto engineWave = waveInfo(enginePath);
-    const auto espeakWave = waveInfo(espeakPath);
-    if (!engineWave || !espeakWave) {
-        std::fprintf(stderr, "a wave file could not be read back\n");
-        return 1;
-    }
-    const auto kib = static_cast<long long>(chars / 1024);
-    const double engine = median(engineMs), espeak = median(espeakMs);
-    std::printf("render engine %lldKB: %.0f ms, CPU %.0f ms (median of %d; wave %.1f s, %d Hz, %d ch, %.0fx real "
-                "time)\n",
-        kib, engine, median(engineCpuMs), rounds, engineWave->seconds(), engineWave->sampleRate, engineWave->channels,
-        engineWave->seconds() * 1000 / engine);
-    std::printf("render espeak-ng %lldKB: %.0f ms, CPU %.0f ms (median of %d; wave %.1f s, %d Hz, %d ch, %.0fx real "
-                "time)\n",
-        kib, espeak, median(espeakCpuMs), rounds, espeakWave->seconds(), espeakWave->sampleRate, espeakWave->channels,
-        espeakWave->seconds() * 1000 / espeak);
-    std::printf("render ratio engine/espeak-ng: %.3f wall, %.3f CPU (wave durations differ by %+.2f %%)\n",
-        engine / espeak, median(engineCpuMs) / median(espeakCpuMs),
-        100.0 * (engineWave->seconds() - espeakWave->seconds()) / espeakWave->seconds());
     return 0;
 }

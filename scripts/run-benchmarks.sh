@@ -53,7 +53,10 @@ done
 for size in 1KB 100KB 1MB; do
   check "first audio, device, $size" "^first-audio device $size: ([0-9.]+) ms.*" "<" 30 ms
 done
-check "render time engine/espeak-ng" "^render ratio engine/espeak-ng: ([0-9.]+) wall.*" "<=" 1.15 ""
+for size in 100KB 1024KB; do
+  check "render wall, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: ([0-9.]+) wall.*" "<=" 0.6 ""
+  check "render CPU, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: [0-9.]+ wall, ([0-9.]+) CPU.*" "<=" 1.1 ""
+done
 for kind in mp3 opus; do
   check "render time $kind/wave" "^file-kind $kind 100KB: [0-9.]+ ms, ([0-9.]+) x wave.*" "<=" 1.5 ""
 done

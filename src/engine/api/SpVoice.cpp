@@ -8,11 +8,13 @@
 #include "engine/markup/MarkupReader.h"
 #include "engine/pipeline/EventQueue.h"
 #include "engine/pipeline/SpeechWorker.h"
+#include "engine/pipeline/SynthesizerPool.h"
 #include "engine/synth/SynthesizerProcess.h"
 #include "platform/PlatformError.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -21,16 +23,34 @@ const QString outputPrefix = QStringLiteral("Parlora/AudioOutputs/");
 } // namespace
 
 SpVoice::SpVoice(QObject* parent)
-    : SpVoice(std::make_unique<SynthesizerProcess>(), std::make_unique<PulseOutputProvider>(), parent)
+    : SpVoice([] { return std::make_unique<SynthesizerProcess>(); }, defaultSynthesizerCount(),
+        std::make_unique<PulseOutputProvider>(), parent)
 {
 }
 
 SpVoice::SpVoice(
     std::unique_ptr<SynthesizerBackend> backend, std::unique_ptr<AudioOutputProvider> outputs, QObject* parent)
+    : SpVoice(std::make_unique<SynthesizerPool>(std::move(backend), nullptr, 1), std::move(outputs), parent)
+{
+}
+
+SpVoice::SpVoice(
+    const SynthesizerFactory& synthesizers, size_t count, std::unique_ptr<AudioOutputProvider> outputs, QObject* parent)
+    : SpVoice(std::make_unique<SynthesizerPool>(synthesizers(), synthesizers, count), std::move(outputs), parent)
+{
+}
+
+size_t SpVoice::defaultSynthesizerCount()
+{
+    return std::max(2U, std::thread::hardware_concurrency());
+}
+
+SpVoice::SpVoice(
+    std::unique_ptr<SynthesizerPool> synthesizers, std::unique_ptr<AudioOutputProvider> outputs, QObject* parent)
     : QObject(parent)
-    , m_backend(std::move(backend))
+    , m_synthesizers(std::move(synthesizers))
     , m_outputs(std::move(outputs))
-    , m_catalog(std::make_unique<VoiceCatalog>(m_backend->voices(), QLocale::system()))
+    , m_catalog(std::make_unique<VoiceCatalog>(m_synthesizers->first().voices(), QLocale::system()))
     , m_device(std::make_unique<DeviceOutput>(*m_outputs))
     , m_events(std::make_unique<EventQueue>())
     , m_deviceStream(std::make_shared<SpStream>())
@@ -49,7 +69,7 @@ SpVoice::SpVoice(
     m_timer.setTimerType(Qt::PreciseTimer);
     m_timer.setInterval(dispatchIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &SpVoice::dispatch);
-    m_worker = std::make_unique<SpeechWorker>(m_schedule, *m_backend, *m_catalog, *m_device, *m_events, [this] {
+    m_worker = std::make_unique<SpeechWorker>(m_schedule, *m_synthesizers, *m_catalog, *m_device, *m_events, [this] {
         if (!m_dispatchPosted.exchange(true))
             QMetaObject::invokeMethod(this, &SpVoice::dispatch, Qt::QueuedConnection);
     });

@@ -11,11 +11,13 @@
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class DeviceOutput;
 class EventQueue;
 class SpeechWorker;
+class SynthesizerPool;
 class VoiceCatalog;
 
 // The voice object: speaks text through the synthesiser into the audio device or a file
@@ -27,10 +29,17 @@ class SpVoice : public QObject {
 public:
     // Throws PlatformError when the synthesiser cannot start.
     explicit SpVoice(QObject* parent = nullptr);
-    // With stand-ins for the synthesiser and the audio devices.
+    // With stand-ins for the synthesiser and the audio devices: one synthesiser only.
     SpVoice(std::unique_ptr<SynthesizerBackend> backend, std::unique_ptr<AudioOutputProvider> outputs,
         QObject* parent = nullptr);
+    // With up to `count` synthesisers made by `synthesizers`, which render files side by side.
+    using SynthesizerFactory = std::function<std::unique_ptr<SynthesizerBackend>()>;
+    SpVoice(const SynthesizerFactory& synthesizers, size_t count, std::unique_ptr<AudioOutputProvider> outputs,
+        QObject* parent = nullptr);
     ~SpVoice() override;
+
+    // As many synthesisers as the machine has cores, and at least two.
+    static size_t defaultSynthesizerCount();
 
     SpObjectTokens GetVoices(const QString& requiredAttributes = {}, const QString& optionalAttributes = {}) const;
     SpObjectTokens GetAudioOutputs(
@@ -85,6 +94,8 @@ signals:
     void synthesizerTrouble(int StreamNumber, QString Description, bool Restarted);
 
 private:
+    SpVoice(
+        std::unique_ptr<SynthesizerPool> synthesizers, std::unique_ptr<AudioOutputProvider> outputs, QObject* parent);
     void dispatch();
     void raise(const SpeechEvent& event);
     void purge();
@@ -92,7 +103,7 @@ private:
     bool waitFor(int stream, int milliseconds);
     void startTimer();
 
-    std::unique_ptr<SynthesizerBackend> m_backend;
+    std::unique_ptr<SynthesizerPool> m_synthesizers;
     std::unique_ptr<AudioOutputProvider> m_outputs;
     std::unique_ptr<VoiceCatalog> m_catalog;
     std::unique_ptr<DeviceOutput> m_device;

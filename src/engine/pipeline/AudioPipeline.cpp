@@ -122,6 +122,8 @@ std::vector<int16_t> AudioPipeline::scaled(std::span<const int16_t> samples, dou
     // The synthesiser's own rate: a fixed-point gain is exact at full volume and fast.
     const auto factor = static_cast<int32_t>(std::lround(std::clamp(gain, 0.0, 1.0) * 32768));
     const auto channels = static_cast<size_t>(m_output.channels);
+    if (channels == 1 && factor == 32768)
+        return { samples.begin(), samples.end() };
     std::vector<int16_t> frames(samples.size() * channels);
     for (size_t i = 0; i < samples.size(); ++i) {
         const auto value = static_cast<int16_t>((samples[i] * factor) >> 15);

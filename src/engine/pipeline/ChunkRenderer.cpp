@@ -24,9 +24,9 @@ qint64 ChunkRenderer::streamPosition(qint64 sample) const
     return std::min(m_chunkBase + m_pipeline.outputFrame(sample), m_out.frames()) * m_out.format().bytesPerFrame();
 }
 
-bool ChunkRenderer::render(SynthesizerBackend& backend, const SynthesizerBackend::Settings& settings)
+bool ChunkRenderer::render(const Synthesize& synthesize)
 {
-    backend.synthesize(m_chunk.ssml, settings,
+    synthesize(
         [this](std::span<const int16_t> samples, std::span<const SynthEvent> events) { return take(samples, events); });
     if (m_failure)
         throw *m_failure;

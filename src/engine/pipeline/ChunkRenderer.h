@@ -24,8 +24,11 @@ public:
     ChunkRenderer(const ChunkRenderer&) = delete;
     ChunkRenderer& operator=(const ChunkRenderer&) = delete;
 
+    // Speaks the chunk into a sink, as SynthesizerBackend::synthesize does.
+    using Synthesize = std::function<bool(const SynthesizerBackend::Sink& sink)>;
+
     // False when superseded. Throws PlatformError when the synthesiser or the stream fails.
-    bool render(SynthesizerBackend& backend, const SynthesizerBackend::Settings& settings);
+    bool render(const Synthesize& synthesize);
 
 private:
     bool take(std::span<const int16_t> samples, std::span<const SynthEvent> events);

@@ -9,10 +9,10 @@
 
 #include <cmath>
 
-SpeechWorker::SpeechWorker(SpeechSchedule& schedule, SynthesizerBackend& backend, const VoiceCatalog& voices,
+SpeechWorker::SpeechWorker(SpeechSchedule& schedule, SynthesizerPool& synthesizers, const VoiceCatalog& voices,
     DeviceOutput& device, EventQueue& events, std::function<void()> notify)
     : m_schedule(schedule)
-    , m_backend(backend)
+    , m_synthesizers(synthesizers)
     , m_voices(voices)
     , m_device(device)
     , m_events(events)
@@ -184,29 +184,41 @@ bool SpeechWorker::render(const Job& job)
         && current(job.generation);
 }
 
-// False when superseded.
+// False when superseded. The device needs only the next chunk ready when one ends; a file
+// keeps every synthesiser busy.
 bool SpeechWorker::renderChunks(const Job& job, StreamWriter& out, qint64 deviceBase)
 {
     SpeechRequest& request = *job.request;
+    const size_t depth = request.target ? m_synthesizers.size() + 1 : 2;
+    ChunkLookahead ahead(depth, [&](size_t index, int rate) { return handOut(request, index, rate); });
     QString voiceId = request.voiceTokenId;
     for (size_t index = job.chunk;; ++index) {
-        const std::optional<ChunkCursor> cursor = chunkStart(request, index);
-        if (!cursor)
-            return true;
         if (!waitWhilePaused(job))
             return false;
-        const int rate = m_schedule.rate.load();
-        const Chunk chunk = chunkAt(request, index, *cursor, rate);
-        const QString chunkVoice = m_voices.resolve(
-            chunk.state.voiceRequired, chunk.state.voiceOptional, chunk.state.language, request.voiceTokenId);
+        const HandedOutChunk* chunk = ahead.at(index, m_schedule.rate.load());
+        if (!chunk)
+            return true;
         const std::optional<QString> newVoice
-            = chunkVoice != voiceId ? std::optional<QString>(chunkVoice) : std::nullopt;
-        if (!push(openingEvents(chunk, index, newVoice, request.stream, out.bytes()), job, deviceBase))
+            = chunk->voiceId != voiceId ? std::optional<QString>(chunk->voiceId) : std::nullopt;
+        if (!push(openingEvents(chunk->chunk, index, newVoice, request.stream, out.bytes()), job, deviceBase))
             return false;
-        voiceId = chunkVoice;
-        if (!speak(job, chunk, rate, voiceId, out, deviceBase))
+        voiceId = chunk->voiceId;
+        if (!speak(job, *chunk, out, deviceBase))
             return false;
     }
+}
+
+// Chunk index with its voice, given to the synthesisers at rate; nullopt past the text's end.
+std::optional<HandedOutChunk> SpeechWorker::handOut(SpeechRequest& request, size_t index, int rate)
+{
+    const std::optional<ChunkCursor> cursor = chunkStart(request, index);
+    if (!cursor)
+        return std::nullopt;
+    HandedOutChunk out { index, chunkAt(request, index, *cursor, rate), rate, {}, nullptr };
+    const MarkupState& state = out.chunk.state;
+    out.voiceId = m_voices.resolve(state.voiceRequired, state.voiceOptional, state.language, request.voiceTokenId);
+    out.pending = m_synthesizers.submit(out.chunk.ssml, settings(out.voiceId, rate, request.speakPunctuation));
+    return out;
 }
 
 // Where chunk index starts, as far as the chunks have been found; nullopt past the text's end.
@@ -240,27 +252,25 @@ Chunk SpeechWorker::chunkAt(SpeechRequest& request, size_t index, ChunkCursor cu
 
 // A synthesiser lost in the middle of the chunk is replaced once: the new one speaks the chunk (a
 // sentence) again from its start, after what was already heard.
-bool SpeechWorker::speak(
-    const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase)
+bool SpeechWorker::speak(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase)
 {
     try {
-        return speakOnce(job, chunk, rate, voiceId, out, deviceBase);
+        return speakOnce(job, chunk, out, deviceBase);
     } catch (const SynthesizerLost& lost) {
         qWarning() << "Speech synthesiser restarted:" << lost.description();
         if (!push({ troubleEvent(job.request->stream, out.bytes(), lost.description(), true) }, job, deviceBase))
             return false;
     }
-    return speakOnce(job, chunk, rate, voiceId, out, deviceBase);
+    return speakOnce(job, chunk, out, deviceBase);
 }
 
-bool SpeechWorker::speakOnce(
-    const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase)
+bool SpeechWorker::speakOnce(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase)
 {
-    ChunkRenderer renderer(
-        chunk, job.request->stream, m_backend.sampleRate(), slowdown(rate), out, m_schedule.volume,
-        [&] { return current(job.generation); },
+    const auto current = [&] { return this->current(job.generation); };
+    ChunkRenderer renderer(chunk.chunk, job.request->stream, m_synthesizers.sampleRate(), slowdown(chunk.rate), out,
+        m_schedule.volume, current,
         [&](std::vector<SpeechEvent> events) { return push(std::move(events), job, deviceBase); });
-    return renderer.render(m_backend, settings(voiceId, rate, job.request->speakPunctuation));
+    return renderer.render([&](const SynthesizerBackend::Sink& sink) { return chunk.pending->play(sink, current); });
 }
 
 SynthesizerBackend::Settings SpeechWorker::settings(const QString& voiceId, int rate, bool speakPunctuation) const

@@ -2,21 +2,23 @@
 
 #include "engine/api/VoiceCatalog.h"
 #include "engine/audio/DeviceOutput.h"
+#include "engine/pipeline/ChunkLookahead.h"
 #include "engine/pipeline/EventQueue.h"
 #include "engine/pipeline/SpeechSchedule.h"
-#include "engine/synth/SynthesizerBackend.h"
+#include "engine/pipeline/SynthesizerPool.h"
 
 #include <functional>
 #include <thread>
 
 class StreamWriter;
 
-// The one thread that synthesises: takes requests in turn, speaks each chunk through the
-// synthesiser and the audio pipeline into the device buffer or the file, and queues the events.
-// It stays a bounded distance ahead of playback (the device buffer and the event queue block it).
+// The thread that renders speech: takes requests in turn, hands each chunk to the synthesisers
+// ahead of its turn, plays their audio in order through the audio pipeline into the device
+// buffer or the file, and queues the events. It stays a bounded distance ahead of playback (the
+// device buffer and the event queue block it); a file has every synthesiser at work at once.
 class SpeechWorker {
 public:
-    SpeechWorker(SpeechSchedule& schedule, SynthesizerBackend& backend, const VoiceCatalog& voices,
+    SpeechWorker(SpeechSchedule& schedule, SynthesizerPool& synthesizers, const VoiceCatalog& voices,
         DeviceOutput& device, EventQueue& events, std::function<void()> notify);
     ~SpeechWorker(); // stops and joins
 
@@ -36,19 +38,18 @@ private:
     bool render(const Job& job); // false when superseded
     std::optional<qint64> deviceBase(const Job& job); // the device offset of the stream's start
     bool renderChunks(const Job& job, StreamWriter& out, qint64 deviceBase);
+    std::optional<HandedOutChunk> handOut(SpeechRequest& request, size_t index, int rate);
     std::optional<ChunkCursor> chunkStart(SpeechRequest& request, size_t index);
     Chunk chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate);
-    bool speak(
-        const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase);
-    bool speakOnce(
-        const Job& job, const Chunk& chunk, int rate, const QString& voiceId, StreamWriter& out, qint64 deviceBase);
+    bool speak(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase);
+    bool speakOnce(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase);
     SynthesizerBackend::Settings settings(const QString& voiceId, int rate, bool speakPunctuation) const;
     bool push(std::vector<SpeechEvent> events, const Job& job, qint64 deviceBase);
     bool waitWhilePaused(const Job& job);
     bool current(quint64 generation);
 
     SpeechSchedule& m_schedule;
-    SynthesizerBackend& m_backend;
+    SynthesizerPool& m_synthesizers;
     const VoiceCatalog& m_voices;
     DeviceOutput& m_device;
     EventQueue& m_events;

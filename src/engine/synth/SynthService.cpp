@@ -27,6 +27,7 @@ bool SynthService::serve(const QByteArray& request)
 {
     m_samples.clear();
     m_events.clear();
+    m_batchSamples = firstBatchSamples;
     bool connected = true;
     try {
         const SynthProtocol::Speak speak = SynthProtocol::readSpeak(request);
@@ -36,7 +37,7 @@ bool SynthService::serve(const QByteArray& request)
         const auto sink = [&](std::span<const int16_t> samples, std::span<const SynthEvent> events) {
             m_samples.insert(m_samples.end(), samples.begin(), samples.end());
             m_events.insert(m_events.end(), events.begin(), events.end());
-            if (m_samples.size() < batchSamples)
+            if (m_samples.size() < m_batchSamples)
                 return true;
             if (m_channel.pending()) {
                 const MessageChannel::Received message = m_channel.receive();
@@ -55,6 +56,7 @@ bool SynthService::serve(const QByteArray& request)
 bool SynthService::flush()
 {
     const bool sent = m_channel.send(SynthProtocol::block(m_samples, m_events));
+    m_batchSamples = std::min(m_batchSamples * 2, largestBatchSamples);
     m_samples.clear();
     m_events.clear();
     return sent;

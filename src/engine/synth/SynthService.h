@@ -17,9 +17,12 @@ private:
     bool serve(const QByteArray& request);
     bool flush();
 
-    // The synthesiser's small blocks are sent in batches of about this many samples, which
-    // keeps the messages (and the engine's wake-ups) few without delaying the first audio.
-    static constexpr size_t batchSamples = 4096;
+    // The synthesiser's small blocks are sent in batches: the first of a text small, so the
+    // first audio is not delayed, the next ones twice as large each time up to the largest,
+    // which keeps the messages (and both sides' system calls) few.
+    static constexpr size_t firstBatchSamples = 4096;
+    static constexpr size_t largestBatchSamples = 32768;
+    size_t m_batchSamples = firstBatchSamples;
     std::vector<int16_t> m_samples;
     std::vector<SynthEvent> m_events;
 
