@@ -343,7 +343,8 @@ private slots:
         c->WriteSubtitles = true;
         const QByteArray old("1\n00:00:00,000 --> 00:00:01,000\nAn older subtitle\n\n");
         QVERIFY(writeFile(path(QStringLiteral("take.srt")), old));
-        QString text = QStringLiteral("A sentence that is spoken over and over into the file. ").repeated(300);
+        // Long enough to outlast the half second before the progress dialog on several synthesisers.
+        QString text = QStringLiteral("A sentence that is spoken over and over into the file. ").repeated(3000);
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());

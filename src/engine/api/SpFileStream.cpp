@@ -191,14 +191,6 @@ void SpFileStream::write(std::span<const int16_t> frames)
     m_framesWritten += static_cast<qint64>(frames.size()) / m_openFormat.channels;
 }
 
-int SpFileStream::fileRate() const
-{
-    std::lock_guard lock(m_mutex);
-    if (m_encoder)
-        return m_encoder->fileRate();
-    return m_file ? m_file->fileRate() : m_openFormat.sampleRate;
-}
-
 qint64 SpFileStream::bytesWritten() const
 {
     std::lock_guard lock(m_mutex);

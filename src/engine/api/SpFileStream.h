@@ -42,8 +42,6 @@ public:
     bool isOpen() const;
     bool isFile() const override { return true; }
     PcmFormat openFormat() const { return m_openFormat; }
-    // The rate the open file holds, which differs from openFormat's where the kind needs it.
-    int fileRate() const;
     QString fileName() const { return m_fileName; }
 
     // Appends interleaved 16-bit frames; 8-bit files narrow them. Throws PlatformError.

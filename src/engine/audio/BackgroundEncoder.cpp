@@ -33,11 +33,6 @@ QString BackgroundEncoder::close()
     return m_failure.isEmpty() ? closing : m_failure;
 }
 
-int BackgroundEncoder::fileRate() const
-{
-    return m_writer->fileRate();
-}
-
 void BackgroundEncoder::stop(bool discard)
 {
     {

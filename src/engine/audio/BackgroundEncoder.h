@@ -27,7 +27,6 @@ public:
     QString write(std::span<const int16_t> frames);
     // Writes what is queued and finishes the file; the first failure, empty when all went well.
     QString close();
-    int fileRate() const;
 
     static constexpr size_t maxQueuedSamples = size_t(1) << 20; // 10 s of 48 kHz stereo
 

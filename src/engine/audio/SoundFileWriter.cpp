@@ -85,12 +85,12 @@ SF_VIRTUAL_IO descriptorIo()
 
 SoundFileWriter::SoundFileWriter(int fd, AudioFileKind kind, const PcmFormat& format, const QString& title)
     : m_channels(format.channels)
-    , m_fileRate(AudioFileKinds::fileRate(kind, format.sampleRate))
 {
-    if (m_fileRate != format.sampleRate)
-        m_resampler = std::make_unique<FrameResampler>(format.sampleRate, m_fileRate, format.channels);
+    const int fileRate = AudioFileKinds::fileRate(kind, format.sampleRate);
+    if (fileRate != format.sampleRate)
+        m_resampler = std::make_unique<FrameResampler>(format.sampleRate, fileRate, format.channels);
     SF_INFO info {};
-    info.samplerate = m_fileRate;
+    info.samplerate = fileRate;
     info.channels = format.channels;
     info.format = sndfileFormat(kind, format.bitsPerSample);
     if (kind == AudioFileKind::Wave) {

@@ -28,8 +28,6 @@ public:
     QString write(std::span<const int16_t> frames);
     QString close(); // finishes the file and closes fd; the writer takes no more frames
 
-    int fileRate() const { return m_fileRate; }
-
     // The descriptor behind a compressed file: its encoders report a failed write nowhere else
     // (not even when the file is closed), so every write goes through here and is checked.
     struct Descriptor {
@@ -47,5 +45,4 @@ private:
     std::unique_ptr<FrameResampler> m_resampler;
     std::unique_ptr<Descriptor> m_io; // null for a wave file, which libsndfile writes to fd itself
     int m_channels;
-    int m_fileRate;
 };
