@@ -161,8 +161,8 @@ void WaveRecording::closeFile(const QString& text)
     if (m_subtitles) {
         const SpokenText spoken(text, m_console.SpeakFlags);
         const std::vector<TimedSentence> sentences = m_subtitles->sentences(spoken, m_stream->bytesWritten());
-        subtitles = std::make_unique<SubtitleFiles>(m_stream->fileName(), SubtitleText::subRip(sentences),
-            SubtitleText::lrc(sentences, m_title));
+        subtitles = std::make_unique<SubtitleFiles>(
+            m_stream->fileName(), SubtitleText::subRip(sentences), SubtitleText::lrc(sentences, m_title));
     }
     restoreOutput();
     m_redirected = false;

@@ -2,6 +2,7 @@
 #include "Controls.h"
 #include "FileBytes.h"
 #include "MessageBoxes.h"
+#include "RecordingSession.h"
 #include "ScriptedDialogs.h"
 #include "ScriptedMessages.h"
 #include "SubtitleText.h"
@@ -160,32 +161,23 @@ class tst_RecordingFormats : public QObject {
     frmConsole* c = nullptr;
     ScriptedDialogs* dialogs = nullptr;
     ScriptedMessages* messages = nullptr;
-    std::unique_ptr<QTemporaryDir> dir;
+    std::optional<RecordingSession> session;
 
-    QStringList log() const { return consoleLogLines(c->logText()); }
-    QString path(const QString& name) const { return dir->filePath(name); }
-    QStringList files() const { return QDir(dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+    QStringList log() const { return session->log(); }
+    QString path(const QString& name) const { return session->path(name); }
+    QStringList files() const { return QDir(session->folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 private slots:
     void init()
     {
-        WindowRegistry::reset();
-        messages = &ScriptedMessages::install();
-        dialogs = &ScriptedDialogs::install();
-        c = &WindowRegistry::get<frmConsole>();
-        c->show();
-        control<QPlainTextEdit>(*c, "DebugTxtBox")->clear();
-        dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(dir->isValid());
+        session.emplace();
+        QVERIFY(session->ready());
+        c = &session->console();
+        dialogs = &session->dialogs();
+        messages = &session->messages();
     }
 
-    void cleanup()
-    {
-        if (c->Voice)
-            c->Voice->Speak(QString(), SVSFPurgeBeforeSpeak);
-        WindowRegistry::reset();
-        dir.reset();
-    }
+    void cleanup() { session.reset(); }
 
     // The kind follows the chosen entry, or under "All Files" the name's extension; an entry of a
     // compressed kind gives a bare name its extension, a wave file keeps the name as typed.
