@@ -36,6 +36,7 @@ run_flite() {
 echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 run bench_first_audio --benchmark_time_unit=ms
 run bench_render_speed
+run bench_file_kinds
 run bench_event_lag
 run bench_memory_growth
 run bench_console_events
@@ -68,6 +69,9 @@ done
 for size in 100KB 1024KB; do
   check "render wall, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: ([0-9.]+) wall.*" "<=" 0.6 ""
   check "render CPU, all synths/espeak-ng, $size" "^render ratio all/espeak-ng $size: [0-9.]+ wall, ([0-9.]+) CPU.*" "<=" 1.1 ""
+done
+for kind in mp3 opus; do
+  check "render time $kind/wave" "^file-kind $kind 100KB: [0-9.]+ ms, ([0-9.]+) x wave.*" "<=" 1.5 ""
 done
 check "Word event lag, median" "^event-lag median: ([0-9.]+) ms.*" "<" 15 ms
 check "Word event lag, 99th percentile" "^event-lag p99: ([0-9.]+) ms.*" "<" 40 ms

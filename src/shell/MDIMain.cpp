@@ -441,11 +441,23 @@ void MDIMain::mnuHighlightWords_Click()
     Preferences(preferencesPath()).setHighlightSpokenWords(on);
 }
 
+void MDIMain::mnuWriteSubtitles_Click()
+{
+    const bool on = !mnuWriteSubtitles->isChecked();
+    mnuWriteSubtitles->setChecked(on);
+    console().WriteSubtitles = on;
+    Preferences(preferencesPath()).setWriteSubtitles(on);
+}
+
 void MDIMain::loadPreferences()
 {
-    const bool highlight = Preferences(preferencesPath()).highlightSpokenWords();
+    const Preferences preferences(preferencesPath());
+    const bool highlight = preferences.highlightSpokenWords();
     mnuHighlightWords->setChecked(highlight);
     spokenText().setEnabled(highlight);
+    const bool subtitles = preferences.writeSubtitles();
+    mnuWriteSubtitles->setChecked(subtitles);
+    console().WriteSubtitles = subtitles;
 }
 
 QString MDIMain::preferencesPath() const

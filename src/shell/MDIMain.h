@@ -68,6 +68,7 @@ public:
     void mnuSettingsItem_Click(int index);
     void mnuAutoSpeech_Click();
     void mnuHighlightWords_Click();
+    void mnuWriteSubtitles_Click();
     void mnuHelpItems_Click(int index);
     void ToolbarA_ButtonClick(const QString& key);
 
@@ -140,6 +141,8 @@ private:
     QAction* mnuAutoSpeech;
     // After Automatic Speech: marks the word being spoken in the box it comes from.
     QAction* mnuHighlightWords;
+    // Last: recordings also write SubRip and LRC subtitles beside them.
+    QAction* mnuWriteSubtitles;
     QMenu* mnuHelp;
     std::array<QAction*, 2> mnuHelpItems {};
     // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.

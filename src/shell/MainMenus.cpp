@@ -138,6 +138,14 @@ void MainMenus::buildSettings()
         highlight->setChecked(!checked);
         main.mnuHighlightWords_Click();
     });
+
+    QAction* subtitles = m_main.mnuWriteSubtitles = menu->addAction(QStringLiteral("Write Subtitles With Recordings"));
+    subtitles->setObjectName(QStringLiteral("mnuWriteSubtitles"));
+    subtitles->setCheckable(true);
+    QObject::connect(subtitles, &QAction::triggered, &main, [&main, subtitles](bool checked) {
+        subtitles->setChecked(!checked);
+        main.mnuWriteSubtitles_Click();
+    });
 }
 
 void MainMenus::buildHelp()

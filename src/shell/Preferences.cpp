@@ -5,6 +5,14 @@
 namespace {
 
 const QString highlightKey = QStringLiteral("Speech/HighlightSpokenWords");
+const QString subtitlesKey = QStringLiteral("Speech/WriteSubtitles");
+
+void store(const QString& path, const QString& key, bool on)
+{
+    QSettings file(path, QSettings::IniFormat);
+    file.setValue(key, on);
+    file.sync();
+}
 
 } // namespace
 
@@ -20,7 +28,15 @@ bool Preferences::highlightSpokenWords() const
 
 void Preferences::setHighlightSpokenWords(bool on)
 {
-    QSettings file(m_path, QSettings::IniFormat);
-    file.setValue(highlightKey, on);
-    file.sync();
+    store(m_path, highlightKey, on);
+}
+
+bool Preferences::writeSubtitles() const
+{
+    return QSettings(m_path, QSettings::IniFormat).value(subtitlesKey, false).toBool();
+}
+
+void Preferences::setWriteSubtitles(bool on)
+{
+    store(m_path, subtitlesKey, on);
 }

@@ -10,6 +10,8 @@ public:
 
     bool highlightSpokenWords() const;
     void setHighlightSpokenWords(bool on);
+    bool writeSubtitles() const;
+    void setWriteSubtitles(bool on);
 
 private:
     QString m_path;

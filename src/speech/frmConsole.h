@@ -116,6 +116,8 @@ public:
 
     std::unique_ptr<SpVoice> Voice;
     int SpeakFlags = SVSFlagsAsync | SVSFPurgeBeforeSpeak | SVSFIsXML;
+    // SaveToWave also writes SubRip and LRC subtitles beside each recording.
+    bool WriteSubtitles = false;
     bool IsSpeaking = false;
     bool IsPaused = false;
 

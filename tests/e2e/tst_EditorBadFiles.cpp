@@ -29,7 +29,7 @@ public:
         : m_path(std::move(path))
     {
     }
-    std::optional<QString> chooseFile(QWidget*, const FileDialogRequest&) override
+    std::optional<ChosenFile> chooseFile(QWidget*, const FileDialogRequest&) override
     {
         QFile::remove(m_path);
         return m_path;

@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <csignal>
 #include <set>
+#include <sndfile.h>
 
 namespace {
 const QString longText = QStringLiteral(
@@ -435,6 +436,102 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(files(), QStringList { "named.wav" }, 5000);
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), before);
+    }
+
+    // Every kind of file keeps the stream's format where its codec allows (Opus: the next rate it
+    // takes), sounds as long as the wave file of the same text, and carries its title; the events
+    // are the wave file's, at the same positions, whatever the kind.
+    void compressedFilesKeepTheStreamsFormat_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("container");
+        const auto row = [](const char* name, AudioFileKind kind, int format, int rate, int container) {
+            QTest::newRow(name) << int(kind) << format << rate << container;
+        };
+        row("mp3 22 kHz mono", AudioFileKind::Mp3, SAFT22kHz16BitMono, 22050, SF_FORMAT_MPEG);
+        row("mp3 48 kHz stereo", AudioFileKind::Mp3, SAFT48kHz16BitStereo, 48000, SF_FORMAT_MPEG);
+        row("mp3 8 kHz 8-bit", AudioFileKind::Mp3, SAFT8kHz8BitMono, 8000, SF_FORMAT_MPEG);
+        row("vorbis 22 kHz mono", AudioFileKind::OggVorbis, SAFT22kHz16BitMono, 22050, SF_FORMAT_OGG);
+        row("vorbis 11 kHz 8-bit stereo", AudioFileKind::OggVorbis, SAFT11kHz8BitStereo, 11025, SF_FORMAT_OGG);
+        row("opus 22 kHz to 24", AudioFileKind::Opus, SAFT22kHz16BitMono, 24000, SF_FORMAT_OGG);
+        row("opus 11 kHz stereo to 12", AudioFileKind::Opus, SAFT11kHz16BitStereo, 12000, SF_FORMAT_OGG);
+        row("opus 44 kHz to 48", AudioFileKind::Opus, SAFT44kHz16BitMono, 48000, SF_FORMAT_OGG);
+        row("opus 16 kHz", AudioFileKind::Opus, SAFT16kHz16BitMono, 16000, SF_FORMAT_OGG);
+        row("flac 22 kHz mono", AudioFileKind::Flac, SAFT22kHz16BitMono, 22050, SF_FORMAT_FLAC);
+        row("flac 32 kHz 8-bit stereo", AudioFileKind::Flac, SAFT32kHz8BitStereo, 32000, SF_FORMAT_FLAC);
+    }
+
+    void compressedFilesKeepTheStreamsFormat()
+    {
+        QFETCH(int, kind);
+        QFETCH(int, format);
+        QFETCH(int, rate);
+        QFETCH(int, container);
+        const QString text = QStringLiteral("Compressed speech, heard as long as the wave file. Süße Grüße.");
+        const auto record = [&](AudioFileKind fileKind, const QString& name) {
+            auto file = std::make_shared<SpFileStream>();
+            file->Format().setType(format);
+            file->setKind(fileKind);
+            file->setTitle(QStringLiteral("Süße Grüße"));
+            file->Open(m_dir.filePath(name));
+            m_voice->setAudioOutputStream(file);
+            VoiceEventLog log(*m_voice);
+            m_voice->Speak(text, SVSFDefault);
+            file->Close();
+            // Positions are bytes of the stream's PCM: the end is where the audio ends.
+            const auto pcm = *SpAudioFormat::describe(format);
+            const double end = double(log.of("EndStream").at(0).position) / pcm.bytesPerFrame() / pcm.sampleRate;
+            return std::pair { int(log.of("Word").size()), end };
+        };
+        const auto [waveWords, waveEnd] = record(AudioFileKind::Wave, QStringLiteral("same.wav"));
+        const auto [words, end] = record(AudioFileKind(kind), QStringLiteral("same.compressed"));
+        QCOMPARE(words, waveWords);
+
+        const WaveFile wave = WaveFile::read(m_dir.filePath("same.wav"));
+        QVERIFY(wave.title.isEmpty()); // a wave file stays bare PCM
+        const WaveFile compressed = WaveFile::read(m_dir.filePath("same.compressed"));
+        QVERIFY(compressed.ok);
+        QCOMPARE(compressed.container, container);
+        QCOMPARE(compressed.sampleRate, rate);
+        QCOMPARE(compressed.channels, wave.channels);
+        QCOMPARE(waveEnd, wave.seconds());
+        QVERIFY2(std::abs(compressed.seconds() - wave.seconds()) <= 0.02 * wave.seconds(),
+            qPrintable(QStringLiteral("%1 s against %2 s").arg(compressed.seconds()).arg(wave.seconds())));
+        QVERIFY2(std::abs(compressed.seconds() - end) <= 0.02 * end,
+            qPrintable(QStringLiteral("%1 s, the events say %2 s").arg(compressed.seconds()).arg(end)));
+        QVERIFY2(compressed.peak() > wave.peak() / 2, qPrintable(QString::number(compressed.peak())));
+        QCOMPARE(compressed.title, QStringLiteral("Süße Grüße"));
+    }
+
+    // A compressed file is encoded beside the voice; a write that fails there (a full disk) still
+    // ends the text early and fails Close, so the file is never taken for complete.
+    void compressedWriteFailureFailsClose_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("mp3") << int(AudioFileKind::Mp3);
+        QTest::newRow("vorbis") << int(AudioFileKind::OggVorbis);
+        QTest::newRow("opus") << int(AudioFileKind::Opus);
+        QTest::newRow("flac") << int(AudioFileKind::Flac);
+    }
+
+    void compressedWriteFailureFailsClose()
+    {
+        QFETCH(int, kind);
+        auto file = std::make_shared<SpFileStream>();
+        file->setKind(AudioFileKind(kind));
+        file->Open(QStringLiteral("/dev/full")); // a device is written in place, and it is always full
+        m_voice->setAudioOutputStream(file);
+        m_voice->Speak(longText.repeated(3), SVSFDefault);
+        QVERIFY2(!file->cutShort().isEmpty(), "the text ends at the failed write");
+        try {
+            file->Close();
+            QFAIL("Close must fail");
+        } catch (const PlatformError& failure) {
+            QVERIFY2(failure.description().contains(QStringLiteral("/dev/full")), qPrintable(failure.description()));
+        }
+        QVERIFY(!file->isOpen());
     }
 
     void markupSwitchesTheVoice()

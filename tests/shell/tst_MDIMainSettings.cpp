@@ -6,6 +6,7 @@
 #include "ShellTest.h"
 #include "SystemColors.h"
 #include "TextBoxColors.h"
+#include "frmConsole.h"
 #include "frmEditor.h"
 #include "frmRandomText.h"
 
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSettings>
 #include <QTest>
 #include <optional>
 
@@ -98,6 +100,7 @@ private slots:
     void automaticSpeechFlipsAndStores();
     void unwritableFileIsReportedOnce();
     void restartRestoresEverything();
+    void subtitlesChoiceIsKeptPerUser();
 
 private:
     QString settingsPath() const { return m_doubles->folder.filePath("Settings.ini"); }
@@ -426,6 +429,34 @@ void TestMDIMainSettings::restartRestoresEverything()
     QVERIFY(!control<QAction>(again, "mnuAutoSpeech")->isChecked());
     checkColours(50 << 16 | 100 << 8 | 200, 3 << 16 | 2 << 8 | 1);
     QCOMPARE(fileBytes(settingsPath()), stored);
+}
+
+// The subtitles item, last in Settings, starts off and is kept in Preferences.ini, not in the
+// seven fields of Settings.ini; the console records with it as the mark says.
+void TestMDIMainSettings::subtitlesChoiceIsKeptPerUser()
+{
+    MDIMain& main = shownMain();
+    QAction* item = control<QAction>(main, "mnuWriteSubtitles");
+    QCOMPARE(control<QMenu>(main, "mnuSettings")->actions().constLast(), item);
+    QCOMPARE(item->text(), QStringLiteral("Write Subtitles With Recordings"));
+    QVERIFY(item->isCheckable() && !item->isChecked());
+    QVERIFY(!WindowRegistry::get<frmConsole>().WriteSubtitles);
+    const QByteArray settings = fileBytes(settingsPath());
+
+    item->trigger();
+    QVERIFY(item->isChecked());
+    QVERIFY(WindowRegistry::get<frmConsole>().WriteSubtitles);
+    const QString preferences = m_doubles->folder.filePath("Preferences.ini");
+    QCOMPARE(QSettings(preferences, QSettings::IniFormat).value("Speech/WriteSubtitles").toBool(), true);
+    QCOMPARE(fileBytes(settingsPath()), settings);
+
+    restartProgram();
+    MDIMain& again = shownMain();
+    QVERIFY(control<QAction>(again, "mnuWriteSubtitles")->isChecked());
+    QVERIFY(WindowRegistry::get<frmConsole>().WriteSubtitles);
+    control<QAction>(again, "mnuWriteSubtitles")->trigger();
+    QVERIFY(!WindowRegistry::get<frmConsole>().WriteSubtitles);
+    QCOMPARE(QSettings(preferences, QSettings::IniFormat).value("Speech/WriteSubtitles").toBool(), false);
 }
 
 QTEST_MAIN(TestMDIMainSettings)

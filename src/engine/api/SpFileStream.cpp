@@ -1,9 +1,10 @@
 #include "engine/api/SpFileStream.h"
 
+#include "engine/audio/BackgroundEncoder.h"
+#include "engine/audio/SoundFileWriter.h"
 #include "platform/PlatformError.h"
 
 #include <QRandomGenerator>
-#include <sndfile.h>
 
 #include <cerrno>
 #include <climits>
@@ -64,11 +65,13 @@ PartFile createPartBeside(const QByteArray& target)
 
 } // namespace
 
+SpFileStream::SpFileStream() = default;
+
 SpFileStream::~SpFileStream()
 {
     std::lock_guard lock(m_mutex);
-    if (m_file)
-        sf_close(m_file);
+    m_encoder.reset();
+    m_file.reset();
     discardPart();
 }
 
@@ -78,7 +81,7 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
         throw PlatformError(QStringLiteral("File streams can only be opened to create a file for writing."));
     const PcmFormat format = Format().pcm();
     std::lock_guard lock(m_mutex);
-    if (m_file)
+    if (hasFile())
         throw PlatformError(QStringLiteral("The file stream is already open."));
     const QByteArray target = targetOf(fileName.toLocal8Bit());
     struct stat existing { };
@@ -102,17 +105,19 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
         fd = created.fd;
         part = created.path;
     }
-    SF_INFO info {};
-    info.samplerate = format.sampleRate;
-    info.channels = format.channels;
-    info.format = SF_FORMAT_WAV | (format.bitsPerSample == 8 ? SF_FORMAT_PCM_U8 : SF_FORMAT_PCM_16);
-    m_file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
-    if (!m_file) {
-        const QString reason = QString::fromLocal8Bit(sf_strerror(nullptr));
+    try {
+        auto writer = std::make_unique<SoundFileWriter>(fd, m_kind, format, m_title);
+        if (m_kind == AudioFileKind::Wave)
+            m_file = std::move(writer);
+        else
+            m_encoder = std::make_unique<BackgroundEncoder>(std::move(writer));
+    } catch (const PlatformError& failure) {
         ::close(fd);
         if (!part.isEmpty())
             ::unlink(part.constData());
-        throw PlatformError(QStringLiteral("Cannot write a wave file to \"%1\": %2").arg(fileName, reason));
+        const QString kind = m_kind == AudioFileKind::Wave ? QStringLiteral("wave") : AudioFileKinds::extension(m_kind);
+        throw PlatformError(
+            QStringLiteral("Cannot write a %1 file to \"%2\": %3").arg(kind, fileName, failure.description()));
     }
     m_openFormat = format;
     m_fileName = fileName;
@@ -126,14 +131,14 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
 void SpFileStream::Close()
 {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
+    if (!hasFile())
         return;
-    const int error = sf_close(m_file);
-    m_file = nullptr;
+    const QString problem = m_encoder ? m_encoder->close() : m_file->close();
+    m_encoder.reset();
+    m_file.reset();
     QString failure;
-    if (error != 0)
-        failure = QStringLiteral("Closing \"%1\" failed: %2")
-                      .arg(m_fileName, QString::fromLocal8Bit(sf_error_number(error)));
+    if (!problem.isEmpty())
+        failure = QStringLiteral("Closing \"%1\" failed: %2").arg(m_fileName, problem);
     else if (!m_writeError.isEmpty())
         // The voice writes from its worker, which can only end the stream early; the file's owner
         // learns here that the file is incomplete.
@@ -169,23 +174,21 @@ void SpFileStream::keepPart()
 bool SpFileStream::isOpen() const
 {
     std::lock_guard lock(m_mutex);
-    return m_file != nullptr;
+    return hasFile();
 }
 
 void SpFileStream::write(std::span<const int16_t> frames)
 {
     std::lock_guard lock(m_mutex);
-    if (!m_file)
+    if (!hasFile())
         throw PlatformError(QStringLiteral("The file stream is not open."));
-    const auto count = static_cast<sf_count_t>(frames.size() / static_cast<size_t>(m_openFormat.channels));
-    if (sf_writef_short(m_file, frames.data(), count) != count) {
-        const QString failure
-            = QStringLiteral("Writing \"%1\" failed: %2").arg(m_fileName, QString::fromLocal8Bit(sf_strerror(m_file)));
+    if (const QString problem = m_encoder ? m_encoder->write(frames) : m_file->write(frames); !problem.isEmpty()) {
+        const QString failure = QStringLiteral("Writing \"%1\" failed: %2").arg(m_fileName, problem);
         if (m_writeError.isEmpty())
             m_writeError = failure;
         throw PlatformError(failure);
     }
-    m_framesWritten += count;
+    m_framesWritten += static_cast<qint64>(frames.size()) / m_openFormat.channels;
 }
 
 qint64 SpFileStream::bytesWritten() const

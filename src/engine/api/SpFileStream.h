@@ -1,25 +1,35 @@
 #pragma once
 
+#include "engine/api/AudioFileKind.h"
 #include "engine/api/SpStream.h"
 #include "engine/api/SpeechVoiceSpeakFlags.h"
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <span>
 
-struct sf_private_tag;
+class BackgroundEncoder;
+class SoundFileWriter;
 
-// A RIFF/WAVE PCM file written through libsndfile in the stream's Format. The voice writes to it
+// An audio file written through libsndfile from the stream's Format: a RIFF/WAVE PCM file, or
+// one of the compressed kinds (setKind). Positions are counted in the PCM of the Format whatever
+// the kind, so the voice's events mean the same in every file. The voice writes to it
 // from its worker thread, so writing and closing are serialised. The samples go into a temporary
 // file beside the named one, which takes the name only when Close succeeds: a recording that
 // fails, or a stream released without Close, creates no file and leaves an existing one as it was.
 class SpFileStream final : public SpStream {
 public:
-    SpFileStream() = default;
+    SpFileStream();
     ~SpFileStream() override;
     SpFileStream(const SpFileStream&) = delete;
     SpFileStream& operator=(const SpFileStream&) = delete;
+
+    // The kind of file Open starts, a wave file unless set, and the title tag of a compressed one.
+    void setKind(AudioFileKind kind) { m_kind = kind; }
+    AudioFileKind kind() const { return m_kind; }
+    void setTitle(const QString& title) { m_title = title; }
 
     // Starts the file that Close creates or replaces. Only SSFMCreateForWrite is supported.
     // Throws PlatformError with the system's description when the file could not be created (its
@@ -45,10 +55,14 @@ public:
 
 private:
     mutable std::mutex m_mutex;
+    bool hasFile() const { return m_file || m_encoder; }
     void discardPart();
     void keepPart();
 
-    sf_private_tag* m_file = nullptr;
+    AudioFileKind m_kind = AudioFileKind::Wave;
+    QString m_title;
+    std::unique_ptr<SoundFileWriter> m_file; // a wave file, written in place
+    std::unique_ptr<BackgroundEncoder> m_encoder; // or a compressed one, encoded beside the voice
     PcmFormat m_openFormat;
     QString m_fileName;
     QByteArray m_target; // where the file goes: the name, or the file a symbolic link names

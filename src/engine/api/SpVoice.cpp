@@ -1,6 +1,7 @@
 #include "engine/api/SpVoice.h"
 
 #include "engine/api/SpFileStream.h"
+#include "engine/api/SpokenText.h"
 #include "engine/api/VoiceCatalog.h"
 #include "engine/audio/DeviceOutput.h"
 #include "engine/audio/PulseOutputProvider.h"
@@ -13,8 +14,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
-#include <QStringDecoder>
 #include <thread>
 #include <utility>
 
@@ -174,18 +173,6 @@ void SpVoice::setVolume(int volume)
     m_schedule.volume = volume;
 }
 
-QString SpVoice::readTextFile(const QString& fileName) const
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlatformError(QStringLiteral("Cannot open \"%1\": %2").arg(fileName, file.errorString()));
-    const QByteArray bytes = file.readAll();
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    // Not UTF-8: read it as 8-bit text, which loses nothing.
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
-}
-
 int SpVoice::Speak(const QString& text, int flags)
 {
     if (flags & SVSFPurgeBeforeSpeak)
@@ -197,7 +184,7 @@ int SpVoice::Speak(const QString& text, int flags)
     }
     if ((flags & SVSFIsXML) && (flags & SVSFIsNotXML))
         throw PlatformError(QStringLiteral("A text cannot be both markup and plain text."));
-    QString spoken = (flags & SVSFIsFilename) ? readTextFile(text) : text;
+    QString spoken = (flags & SVSFIsFilename) ? SpokenText::readFile(text) : text;
     const bool xml = (flags & SVSFIsXML) || (!(flags & SVSFIsNotXML) && spoken.startsWith(QLatin1Char('<')));
     MarkupReading reading = MarkupReader::readForgiving(spoken, xml, m_persisted);
     MarkupDocument& document = reading.document;

@@ -101,7 +101,6 @@ private:
     void purge();
     bool finished(int stream) const;
     bool waitFor(int stream, int milliseconds);
-    QString readTextFile(const QString& fileName) const;
     void startTimer();
 
     std::unique_ptr<SynthesizerPool> m_synthesizers;

@@ -44,11 +44,13 @@ void CommonDialog::showFile(bool save)
     request.filterIndex = FilterIndex;
     request.flags = Flags;
     request.fileName = FileName;
-    const std::optional<QString> chosen = WindowRegistry::services().dialogs->chooseFile(m_owner, request);
+    const std::optional<ChosenFile> chosen = WindowRegistry::services().dialogs->chooseFile(m_owner, request);
     if (!chosen) {
         if (CancelError)
             throwCancel();
         return;
     }
-    FileName = *chosen;
+    FileName = chosen->fileName;
+    if (chosen->filterIndex > 0)
+        FilterIndex = chosen->filterIndex;
 }

@@ -18,7 +18,7 @@ public:
 
     QString DialogTitle;
     QString Filter;
-    int FilterIndex = 0;
+    int FilterIndex = 0; // after ShowOpen or ShowSave, the entry the user chose
     int Flags = 0;
     QString FileName;
     int Color = 0; // colour value: red in the lowest byte

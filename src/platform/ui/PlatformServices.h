@@ -21,13 +21,25 @@ struct FileDialogRequest {
     QString fileName; // initial name
 };
 
+// What the user chose in a file dialog: the name and the 1-based filter entry selected with it
+// (0 where the dialog does not say, which leaves the asked entry standing).
+struct ChosenFile {
+    ChosenFile(QString name, int filter = 0) // NOLINT(google-explicit-constructor): a name is a choice
+        : fileName(std::move(name))
+        , filterIndex(filter)
+    {
+    }
+    QString fileName;
+    int filterIndex;
+};
+
 // The seams: each has a real implementation (Qt dialogs, the printer, the executable's folder)
 // and tests put doubles in their place.
 class DialogService {
 public:
     virtual ~DialogService() = default;
-    // The chosen file name; nullopt when cancelled.
-    virtual std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // The chosen file; nullopt when cancelled.
+    virtual std::optional<ChosenFile> chooseFile(QWidget* parent, const FileDialogRequest& request) = 0;
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, int flags) = 0;
 };
 

@@ -87,7 +87,7 @@ QString QtDialogService::refusal(const QString& fileName, const FileDialogReques
     return {};
 }
 
-std::optional<QString> QtDialogService::chooseFile(QWidget* parent, const FileDialogRequest& request)
+std::optional<ChosenFile> QtDialogService::chooseFile(QWidget* parent, const FileDialogRequest& request)
 {
     QFileDialog dialog(parent);
     configure(dialog, request);
@@ -97,7 +97,7 @@ std::optional<QString> QtDialogService::chooseFile(QWidget* parent, const FileDi
         const QString chosen = dialog.selectedFiles().constFirst();
         const QString why = refusal(chosen, request);
         if (why.isEmpty())
-            return chosen;
+            return ChosenFile(chosen, static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1);
         QMessageBox::warning(parent, request.title, why);
     }
 }

@@ -15,7 +15,7 @@ public:
     static constexpr int fileMustExist = 4096;
     static constexpr int noReadOnlyReturn = 32768;
 
-    std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<ChosenFile> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, int flags) override;
 
     // "Text (*.txt)|*.txt|All (*.*)|*.*" -> {"Text (*.txt)", "All (*)"}. "*.*" means every file.

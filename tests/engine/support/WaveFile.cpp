@@ -18,6 +18,7 @@ WaveFile WaveFile::read(const QString& path)
     wave.subtype = info.format & SF_FORMAT_SUBMASK;
     wave.container = info.format & SF_FORMAT_TYPEMASK;
     wave.frames = info.frames;
+    wave.title = QString::fromUtf8(sf_get_string(file, SF_STR_TITLE));
     wave.samples.resize(static_cast<size_t>(info.frames * info.channels));
     sf_readf_short(file, wave.samples.data(), info.frames);
     sf_close(file);

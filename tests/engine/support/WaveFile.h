@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-// A wave file read back through libsndfile.
+// An audio file (wave, MP3, Ogg, FLAC) read back through libsndfile.
 struct WaveFile {
     bool ok = false;
     int sampleRate = 0;
@@ -13,6 +13,7 @@ struct WaveFile {
     int subtype = 0; // SF_FORMAT_PCM_U8, SF_FORMAT_PCM_16, ...
     int container = 0; // SF_FORMAT_WAV
     qint64 frames = 0;
+    QString title; // the title tag, UTF-8
     std::vector<short> samples; // interleaved
 
     static WaveFile read(const QString& path);

@@ -1,9 +1,11 @@
 #include "QtDialogService.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 class TestQtDialogService : public QObject {
     Q_OBJECT
@@ -43,6 +45,28 @@ private slots:
         QCOMPARE(open.selectedNameFilter(), QStringLiteral("All Files (*)")); // index out of range
         QCOMPARE(open.fileMode(), QFileDialog::ExistingFile);
         QVERIFY(open.testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
+    // The entry the user picks comes back with the name, so that the caller can act on it.
+    void chosenEntryComesBack()
+    {
+        QTemporaryDir folder;
+        const FileDialogRequest request { FileDialogRequest::Kind::Save, "Save to a Wave File",
+            "All Files (*.*)|*.*|Wave Files (*.wav)|*.wav|MP3 Files (*.mp3)|*.mp3", 2, 0, folder.filePath("start") };
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialog->selectNameFilter(QStringLiteral("MP3 Files (*.mp3)"));
+            QMetaObject::invokeMethod(dialog, "accept"); // as the Save button does
+        });
+        user.start(20);
+        QtDialogService service;
+        const std::optional<ChosenFile> chosen = service.chooseFile(nullptr, request);
+        QVERIFY(chosen);
+        QCOMPARE(chosen->fileName, folder.filePath("start"));
+        QCOMPARE(chosen->filterIndex, 3);
     }
 
     void flagsRefuseNames()

@@ -12,7 +12,7 @@ ScriptedDialogs& ScriptedDialogs::install()
     return installed;
 }
 
-std::optional<QString> ScriptedDialogs::chooseFile(QWidget*, const FileDialogRequest& request)
+std::optional<ChosenFile> ScriptedDialogs::chooseFile(QWidget*, const FileDialogRequest& request)
 {
     m_fileRequests.push_back(request);
     if (m_fileAnswers.empty()) {
@@ -24,7 +24,7 @@ std::optional<QString> ScriptedDialogs::chooseFile(QWidget*, const FileDialogReq
     }
     // Taken apart by hand: copying the optional trips a false uninitialised warning in GCC 12.
     const bool chosen = m_fileAnswers.front().has_value();
-    const QString value = chosen ? *m_fileAnswers.front() : QString();
+    const ChosenFile value = chosen ? *m_fileAnswers.front() : ChosenFile(QString());
     m_fileAnswers.pop_front();
     if (!chosen)
         return std::nullopt;

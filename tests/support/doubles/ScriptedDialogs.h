@@ -18,12 +18,16 @@ public:
     // Puts a new double into the registry's services and returns it (the registry owns it).
     static ScriptedDialogs& install();
 
-    void answerFile(const QString& fileName) { m_fileAnswers.emplace_back(fileName); }
+    // The name, chosen with the filter entry asked for or with the 1-based entry given.
+    void answerFile(const QString& fileName, int filterIndex = 0)
+    {
+        m_fileAnswers.emplace_back(ChosenFile(fileName, filterIndex));
+    }
     void cancelFile() { m_fileAnswers.emplace_back(std::nullopt); }
     void answerColor(const QColor& color) { m_colorAnswers.emplace_back(color); }
     void cancelColor() { m_colorAnswers.emplace_back(std::nullopt); }
 
-    std::optional<QString> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
+    std::optional<ChosenFile> chooseFile(QWidget* parent, const FileDialogRequest& request) override;
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& initial, int flags) override;
 
     const std::vector<FileDialogRequest>& fileRequests() const { return m_fileRequests; }
@@ -32,7 +36,7 @@ public:
     int pending() const { return static_cast<int>(m_fileAnswers.size() + m_colorAnswers.size()); }
 
 private:
-    std::deque<std::optional<QString>> m_fileAnswers;
+    std::deque<std::optional<ChosenFile>> m_fileAnswers;
     std::deque<std::optional<QColor>> m_colorAnswers;
     std::vector<FileDialogRequest> m_fileRequests;
     std::vector<ColorRequest> m_colorRequests;
