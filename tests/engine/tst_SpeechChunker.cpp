@@ -30,7 +30,28 @@ class tst_SpeechChunker : public QObject {
         return result;
     }
 
+    static QStringList voices(const QString& text)
+    {
+        const MarkupDocument document = MarkupReader::read(text, true);
+        const SpeechChunker chunker(text, document, false, QString());
+        QStringList result;
+        for (ChunkCursor c = chunker.begin(); !chunker.atEnd(c);) {
+            const Chunk chunk = chunker.chunkAt(c, 0);
+            result << chunk.state.voiceRequired;
+            c = chunk.next;
+        }
+        return result;
+    }
+
 private slots:
+    // A chunk takes the voice of its first words, also when blanks come before them.
+    void chunksTakeTheVoiceOfTheirWords()
+    {
+        QCOMPARE(voices(QStringLiteral("<voice required=\"Gender=Male\">One.</voice> <voice "
+                                       "required=\"Gender=Female\">Two. </voice>Back.")),
+            (QStringList { "Gender=Male", "Gender=Female", "" }));
+    }
+
     void scriptsWithoutBlanks()
     {
         const Cut chinese = cut(QStringLiteral("今天天气很好。我们去公园吧！"));

@@ -141,7 +141,8 @@ std::optional<ChunkCursor> SpeechChunker::Scan::text(
 {
     if (m_state && m_haveText && !sameVoice(*m_state, state))
         return cursor;
-    if (!m_state)
+    // Blanks before a voice's element are spoken in that voice, not the one around it.
+    if (!m_haveText)
         m_state = &state;
     const QStringView text = m_chunker.spoken(item);
     for (qsizetype i = cursor.offset; i < text.size(); ++i) {
