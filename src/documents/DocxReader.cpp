@@ -46,8 +46,9 @@ private:
     void addText(QStringView text)
     {
         // A paragraph that is no list item stands apart from a list before it.
-        if (!m_listItem && m_cellDepth == 0)
+        if (!m_paragraphBegun && !m_listItem && m_cellDepth == 0)
             m_out.separate(Break::Paragraph);
+        m_paragraphBegun = true;
         // w:t keeps its spaces as written; runs of them are still one pause when read.
         m_out.add(text);
     }
@@ -56,6 +57,7 @@ private:
     {
         if (isWord(u"p")) {
             m_listItem = false;
+            m_paragraphBegun = false;
             m_out.separate(m_cellDepth > 0 ? Break::Space : Break::None);
         } else if (isWord(u"numPr")) {
             m_listItem = true;
@@ -77,7 +79,7 @@ private:
             ++m_cellDepth;
             m_out.separate(Break::Cell);
         } else if (m_xml.isStart(drawingSpace, u"docPr")) {
-            m_out.add(m_xml.attribute({}, u"descr"));
+            addText(m_xml.attribute({}, u"descr"));
         }
     }
 
@@ -104,6 +106,7 @@ private:
     bool m_inText = false;
     bool m_runHidden = false;
     bool m_listItem = false;
+    bool m_paragraphBegun = false; // text of the current paragraph was added
     int m_cellDepth = 0;
 };
 

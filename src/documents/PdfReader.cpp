@@ -58,6 +58,8 @@ QString read(const QString& path, ExtractionProgress& progress)
     if (document->isLocked())
         throw PlatformError(QStringLiteral("The PDF is locked by a password."));
     const int total = document->numPages();
+    if (total <= 0)
+        throw PlatformError(QStringLiteral("The PDF has no pages."));
     DocumentText out;
     for (int i = 0; i < total; ++i) {
         progress.step(i, total);
