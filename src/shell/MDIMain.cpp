@@ -12,6 +12,7 @@
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "Preferences.h"
+#include "PronunciationSettings.h"
 #include "SettingsFile.h"
 #include "SpeechMenu.h"
 #include "SpokenTextFollower.h"
@@ -32,6 +33,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMdiArea>
@@ -441,11 +443,20 @@ void MDIMain::mnuHighlightWords_Click()
     Preferences(preferencesPath()).setHighlightSpokenWords(on);
 }
 
+void MDIMain::mnuPronunciation_Click()
+{
+    Pronunciation->edit();
+}
+
 void MDIMain::loadPreferences()
 {
     const bool highlight = Preferences(preferencesPath()).highlightSpokenWords();
     mnuHighlightWords->setChecked(highlight);
     spokenText().setEnabled(highlight);
+    // The rules live beside the preferences, in a file of their own.
+    const QString rulesPath = QFileInfo(preferencesPath()).dir().filePath(QStringLiteral("Pronunciation.json"));
+    Pronunciation = new PronunciationSettings(*this, console(), rulesPath);
+    Pronunciation->load();
 }
 
 QString MDIMain::preferencesPath() const

@@ -15,6 +15,7 @@ class ConsoleLogViews;
 class FramePlacement;
 class MainMenus;
 class MainToolbar;
+class PronunciationSettings;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -68,6 +69,7 @@ public:
     void mnuSettingsItem_Click(int index);
     void mnuAutoSpeech_Click();
     void mnuHighlightWords_Click();
+    void mnuPronunciation_Click();
     void mnuHelpItems_Click(int index);
     void ToolbarA_ButtonClick(const QString& key);
 
@@ -140,6 +142,9 @@ private:
     QAction* mnuAutoSpeech;
     // After Automatic Speech: marks the word being spoken in the box it comes from.
     QAction* mnuHighlightWords;
+    QAction* mnuPronunciation = nullptr;
+    // The pronunciation rules, loaded with the preferences.
+    PronunciationSettings* Pronunciation = nullptr;
     QMenu* mnuHelp;
     std::array<QAction*, 2> mnuHelpItems {};
     // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.

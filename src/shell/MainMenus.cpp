@@ -138,6 +138,10 @@ void MainMenus::buildSettings()
         highlight->setChecked(!checked);
         main.mnuHighlightWords_Click();
     });
+
+    QAction* pronunciation = m_main.mnuPronunciation = menu->addAction(QStringLiteral("Pronunciation..."));
+    pronunciation->setObjectName(QStringLiteral("mnuPronunciation"));
+    QObject::connect(pronunciation, &QAction::triggered, &main, &MDIMain::mnuPronunciation_Click);
 }
 
 void MainMenus::buildHelp()
