@@ -65,7 +65,9 @@ namespace DocumentKinds {
 
 DocumentKind recognise(const QString& path)
 {
-    if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0)
+    const QFileInfo info(path);
+    // Only a regular file can be a document: a pipe or a device is read as text, as always.
+    if (!info.isFile() || info.suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0)
         return DocumentKind::Text;
     QFile file(path);
     const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(headLength) : QByteArray();

@@ -18,13 +18,16 @@ QByteArray wholeFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw PlatformError(file.errorString());
-    if (file.size() > DocumentReader::fileLimit)
-        throw PlatformError(QStringLiteral("The file is larger than 100 MB."));
-    QByteArray bytes = file.read(DocumentReader::fileLimit + 1);
+    // Read in blocks rather than asking for the limit at once, which would reserve all of it.
+    QByteArray bytes;
+    constexpr qint64 block = 1024 * 1024;
+    for (QByteArray part = file.read(block); !part.isEmpty(); part = file.read(block)) {
+        if (bytes.size() + part.size() > DocumentReader::fileLimit)
+            throw PlatformError(QStringLiteral("The file is larger than 100 MB."));
+        bytes += part;
+    }
     if (file.error() != QFileDevice::NoError)
         throw PlatformError(file.errorString());
-    if (bytes.size() > DocumentReader::fileLimit)
-        throw PlatformError(QStringLiteral("The file is larger than 100 MB."));
     return bytes;
 }
 

@@ -8,22 +8,25 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QThread>
 #include <QTimer>
 #include <exception>
 #include <memory>
 #include <thread>
 
-namespace {
-
-// What the reading thread hands back; shared so that it outlives neither side's view of it.
-struct Reading {
+// What the reading thread hands back; shared, so that a thread let go after a cancel still
+// has it.
+struct DocumentOpening::Reading {
     ExtractionProgress progress;
     std::atomic<bool> finished { false };
     QString text;
     std::exception_ptr failure;
 };
 
+namespace {
+
 constexpr int pollMilliseconds = 20;
+constexpr int stopMilliseconds = 2000;
 
 void refresh(QProgressDialog& dialog, const ExtractionProgress& progress)
 {
@@ -36,17 +39,18 @@ void refresh(QProgressDialog& dialog, const ExtractionProgress& progress)
 
 } // namespace
 
-DocumentOpening::DocumentOpening(QString path, QWidget* parent)
+DocumentOpening::DocumentOpening(QString path, QWidget* parent, int quietMs)
     : m_path(std::move(path))
     , m_parent(parent)
     , m_kind(DocumentKinds::recognise(m_path))
+    , m_quietMs(quietMs)
 {
 }
 
 std::optional<QString> DocumentOpening::read()
 {
-    auto reading = std::make_shared<Reading>();
-    std::thread worker([reading, path = m_path, kind = m_kind] {
+    m_reading = std::make_shared<Reading>();
+    std::thread worker([reading = m_reading, path = m_path, kind = m_kind] {
         try {
             reading->text = DocumentReader::read(path, kind, reading->progress);
         } catch (const ExtractionCancelled&) {
@@ -58,47 +62,68 @@ std::optional<QString> DocumentOpening::read()
         }
         reading->finished = true;
     });
+    QEventLoop loop;
+    if (!wait(loop, false))
+        waitInDialog(loop);
+    if (m_reading->progress.cancelled()) {
+        letGo(worker);
+        return std::nullopt;
+    }
+    worker.join();
+    if (m_reading->failure)
+        std::rethrow_exception(m_reading->failure);
+    return std::move(m_reading->text);
+}
+
+bool DocumentOpening::wait(QEventLoop& loop, bool withDialog)
+{
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<QProgressDialog> dialog;
-    QEventLoop loop;
     QTimer poll;
     poll.setInterval(pollMilliseconds);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (reading->finished) {
+        if (m_reading->finished || (!withDialog && clock.elapsed() >= m_quietMs))
             loop.quit();
-            return;
-        }
-        if (!dialog && clock.elapsed() >= quietMilliseconds)
-            loop.quit();
-        if (dialog)
-            refresh(*dialog, reading->progress);
     });
     poll.start();
     // Before the dialog shows no input is taken; after, the modal dialog alone takes it.
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!reading->finished) {
-        dialog = std::make_unique<QProgressDialog>(
-            QObject::tr("Reading %1...").arg(QFileInfo(m_path).fileName()), QObject::tr("Cancel"), 0, 0, m_parent);
-        dialog->setObjectName(QStringLiteral("DocumentProgress"));
-        dialog->setWindowTitle(QObject::tr("Opening a document"));
-        dialog->setWindowModality(Qt::ApplicationModal);
-        dialog->setMinimumDuration(0);
-        dialog->setAutoClose(false);
-        dialog->setAutoReset(false);
-        QObject::connect(dialog.get(), &QProgressDialog::canceled, &loop, [&reading, &dialog] {
-            reading->progress.cancel();
-            dialog->setLabelText(QObject::tr("Stopping..."));
-        });
-        refresh(*dialog, reading->progress);
-        dialog->show();
-        loop.exec();
-    }
-    worker.join();
-    dialog.reset();
-    if (reading->progress.cancelled())
-        return std::nullopt;
-    if (reading->failure)
-        std::rethrow_exception(reading->failure);
-    return std::move(reading->text);
+    loop.exec(withDialog ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    return m_reading->finished;
+}
+
+void DocumentOpening::waitInDialog(QEventLoop& loop)
+{
+    QProgressDialog dialog(
+        QObject::tr("Reading %1...").arg(QFileInfo(m_path).fileName()), QObject::tr("Cancel"), 0, 0, m_parent);
+    dialog.setObjectName(QStringLiteral("DocumentProgress"));
+    dialog.setWindowTitle(QObject::tr("Opening a document"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QObject::connect(&dialog, &QProgressDialog::canceled, &loop, [this, &loop] {
+        m_reading->progress.cancel();
+        loop.quit();
+    });
+    QTimer progress;
+    progress.setInterval(pollMilliseconds);
+    QObject::connect(&progress, &QTimer::timeout, &dialog, [this, &dialog] { refresh(dialog, m_reading->progress); });
+    progress.start();
+    refresh(dialog, m_reading->progress);
+    dialog.show();
+    wait(loop, true);
+}
+
+// Readers stop at their next page or part, which is soon; one stuck inside a library is left to
+// finish on its own, holding only the reading it shares.
+void DocumentOpening::letGo(std::thread& worker) const
+{
+    QElapsedTimer stopping;
+    stopping.start();
+    while (!m_reading->finished && stopping.elapsed() < stopMilliseconds)
+        QThread::msleep(pollMilliseconds);
+    if (m_reading->finished)
+        worker.join();
+    else
+        worker.detach();
 }

@@ -1,4 +1,5 @@
 #include "Controls.h"
+#include "DocumentOpening.h"
 #include "EditorDocument.h"
 #include "MDIMain.h"
 #include "MessageBoxes.h"
@@ -6,12 +7,15 @@
 #include "ScriptedMessages.h"
 #include "TemporaryFolder.h"
 #include "TestDocuments.h"
+#include "ZipWriter.h"
 #include "WindowRegistry.h"
 #include "frmEditor.h"
 
 #include <QAction>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,6 +143,51 @@ private slots:
         QVERIFY(!editorDocument().TextModified);
         QVERIFY(!editorDocument().Untitled);
         QCOMPARE(editorDocument().EditorFileName, path(QStringLiteral("notes.txt")));
+    }
+
+    // A reading that takes a while shows the parts read in a modal dialog, whose Cancel ends it
+    // with nothing read.
+    void longReadingShowsProgressAndCancels()
+    {
+        constexpr int chapters = 3000;
+        ZipWriter book;
+        book.add(QStringLiteral("mimetype"), "application/epub+zip");
+        book.add(QStringLiteral("META-INF/container.xml"),
+            "<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\"><rootfiles>"
+            "<rootfile full-path=\"b.opf\"/></rootfiles></container>");
+        QByteArray manifest;
+        QByteArray spine;
+        for (int i = 0; i < chapters; ++i) {
+            const QByteArray id = "c" + QByteArray::number(i);
+            manifest += "<item id=\"" + id + "\" href=\"" + id + ".html\"/>";
+            spine += "<itemref idref=\"" + id + "\"/>";
+            // Enough in each that the whole takes a while on any machine.
+            book.add(QString::fromLatin1(id + ".html"), "<p>" + QByteArray("Some words to read. ").repeated(150) + "</p>");
+        }
+        book.add(QStringLiteral("b.opf"),
+            "<package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" + manifest + "</manifest><spine>" + spine
+                + "</spine></package>");
+        QVERIFY(book.write(path(QStringLiteral("long.epub"))));
+
+        int shownMaximum = -1;
+        bool wasModal = false;
+        QTimer cancel;
+        cancel.setInterval(5);
+        connect(&cancel, &QTimer::timeout, this, [&] {
+            auto* dialog = m_editor->findChild<QProgressDialog*>(QStringLiteral("DocumentProgress"));
+            if (!dialog || !dialog->isVisible() || dialog->maximum() == 0)
+                return;
+            shownMaximum = dialog->maximum();
+            wasModal = dialog->isModal();
+            dialog->findChild<QPushButton*>()->click();
+        });
+        cancel.start();
+        DocumentOpening opening(path(QStringLiteral("long.epub")), m_editor, 0);
+        const std::optional<QString> text = opening.read();
+        QCOMPARE(shownMaximum, chapters);
+        QVERIFY(wasModal);
+        QVERIFY(!text.has_value());
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     // A bad document says "Can't open file." and changes nothing: the text, its name, its
