@@ -39,7 +39,8 @@ bool writeZip(const QString& path, const std::vector<std::pair<QByteArray, QByte
     if (!archive)
         return false;
     for (const auto& [name, content] : entries) {
-        zip_source_t* source = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
+        zip_source_t* source
+            = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
         if (!source || zip_file_add(archive, name.constData(), source, 0) < 0) {
             zip_source_free(source);
             zip_discard(archive);

@@ -41,7 +41,10 @@ public:
     }
 
 private:
-    bool isWord(QStringView name) const { return m_xml.xml().namespaceUri() == wordSpace && m_xml.xml().name() == name; }
+    bool isWord(QStringView name) const
+    {
+        return m_xml.xml().namespaceUri() == wordSpace && m_xml.xml().name() == name;
+    }
 
     void addText(QStringView text)
     {
@@ -70,7 +73,8 @@ private:
         } else if (isWord(u"tab")) {
             m_out.separate(Break::Space);
         } else if (isWord(u"br") || isWord(u"cr")) {
-            m_out.separate(m_xml.attribute(wordSpace, u"type") == QLatin1String("page") ? Break::Paragraph : Break::Line);
+            m_out.separate(
+                m_xml.attribute(wordSpace, u"type") == QLatin1String("page") ? Break::Paragraph : Break::Line);
         } else if (isWord(u"tbl")) {
             m_out.separate(Break::Paragraph);
         } else if (isWord(u"tr")) {

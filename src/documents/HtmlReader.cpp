@@ -49,7 +49,8 @@ void walk(xmlNode* root, HtmlTextBuilder& builder, ExtractionProgress& progress)
                 xmlAttr* attribute = xmlHasProp(node, reinterpret_cast<const xmlChar*>(key));
                 if (!attribute)
                     return std::nullopt;
-                const std::unique_ptr<xmlChar, TextFree> value(xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)));
+                const std::unique_ptr<xmlChar, TextFree> value(
+                    xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)));
                 return value ? fromXml(value.get()) : QString();
             });
             if (node->children) {

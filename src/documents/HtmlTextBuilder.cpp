@@ -52,9 +52,9 @@ Break breakAround(QStringView name)
     if (oneOf(name, { "td", "th" }))
         return Break::Cell;
     if (oneOf(name,
-            { "p", "div", "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "table", "blockquote", "pre",
-                "section", "article", "aside", "header", "footer", "nav", "main", "figure", "address", "hr",
-                "title", "body", "html", "form", "fieldset", "details", "summary", "center", "legend" }))
+            { "p", "div", "h1", "h2", "h3", "h4", "h5", "h6", "ul", "ol", "dl", "table", "blockquote", "pre", "section",
+                "article", "aside", "header", "footer", "nav", "main", "figure", "address", "hr", "title", "body",
+                "html", "form", "fieldset", "details", "summary", "center", "legend" }))
         return Break::Paragraph;
     return Break::None;
 }

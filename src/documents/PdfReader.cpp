@@ -15,7 +15,7 @@ namespace {
 void quietPoppler()
 {
     static std::once_flag once;
-    std::call_once(once, [] { Poppler::setDebugErrorFunction([](const QString&, const QVariant&) { }, QVariant()); });
+    std::call_once(once, [] { Poppler::setDebugErrorFunction([](const QString&, const QVariant&) {}, QVariant()); });
 }
 
 bool abortRequested(const QVariant& closure)

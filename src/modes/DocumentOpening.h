@@ -29,7 +29,6 @@ public:
 private:
     struct Reading;
 
-
     // Runs the event loop until the reading is done or, with the dialog, cancelled; false when
     // the quiet time ran out first.
     bool wait(QEventLoop& loop, bool withDialog);

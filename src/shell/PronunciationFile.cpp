@@ -79,9 +79,9 @@ QByteArray PronunciationFile::serialize(const std::vector<PronunciationRule>& ru
 {
     QJsonArray list;
     for (const PronunciationRule& rule : rules)
-        list.append(QJsonObject { { textKey, rule.text }, { spokenAsKey, rule.spokenAs },
-            { wholeWordKey, rule.wholeWord }, { matchCaseKey, rule.matchCase },
-            { regularExpressionKey, rule.regularExpression } });
+        list.append(
+            QJsonObject { { textKey, rule.text }, { spokenAsKey, rule.spokenAs }, { wholeWordKey, rule.wholeWord },
+                { matchCaseKey, rule.matchCase }, { regularExpressionKey, rule.regularExpression } });
     return QJsonDocument(QJsonObject { { rulesKey, list } }).toJson(QJsonDocument::Indented);
 }
 

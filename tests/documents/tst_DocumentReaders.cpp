@@ -31,17 +31,23 @@ private:
     QString make(const QString& kind) const
     {
         if (kind == QLatin1String("html"))
-            return writeFile(QStringLiteral("page.html"), TestDocuments::html()) ? path(QStringLiteral("page.html")) : QString();
+            return writeFile(QStringLiteral("page.html"), TestDocuments::html()) ? path(QStringLiteral("page.html"))
+                                                                                 : QString();
         if (kind == QLatin1String("markdown"))
-            return writeFile(QStringLiteral("notes.md"), TestDocuments::markdown()) ? path(QStringLiteral("notes.md")) : QString();
+            return writeFile(QStringLiteral("notes.md"), TestDocuments::markdown()) ? path(QStringLiteral("notes.md"))
+                                                                                    : QString();
         if (kind == QLatin1String("odt"))
-            return TestDocuments::writeOdt(path(QStringLiteral("letter.odt"))) ? path(QStringLiteral("letter.odt")) : QString();
+            return TestDocuments::writeOdt(path(QStringLiteral("letter.odt"))) ? path(QStringLiteral("letter.odt"))
+                                                                               : QString();
         if (kind == QLatin1String("docx"))
-            return TestDocuments::writeDocx(path(QStringLiteral("report.docx"))) ? path(QStringLiteral("report.docx")) : QString();
+            return TestDocuments::writeDocx(path(QStringLiteral("report.docx"))) ? path(QStringLiteral("report.docx"))
+                                                                                 : QString();
         if (kind == QLatin1String("epub"))
-            return TestDocuments::writeEpub(path(QStringLiteral("book.epub"))) ? path(QStringLiteral("book.epub")) : QString();
+            return TestDocuments::writeEpub(path(QStringLiteral("book.epub"))) ? path(QStringLiteral("book.epub"))
+                                                                               : QString();
         if (kind == QLatin1String("pdf"))
-            return TestDocuments::writePdf(path(QStringLiteral("paper.pdf"))) ? path(QStringLiteral("paper.pdf")) : QString();
+            return TestDocuments::writePdf(path(QStringLiteral("paper.pdf"))) ? path(QStringLiteral("paper.pdf"))
+                                                                              : QString();
         return {};
     }
 
@@ -68,11 +74,13 @@ private slots:
                                                     "Name\tValue\nA\t1\nB\t2\n\nA cat and a link.\n\n"
                                                     "code block\nkept\n\nRaw HTML\n\nΕλληνικά");
         QTest::newRow("OpenDocument") << "odt" << int(DocumentKind::Odt)
-                                      << QStringLiteral("Über Wörter\n\nFirst paragraph with space.\n\nOne\nTwo\nlines\n\n"
-                                                        "Cell A\tCell B\nC\tD\n\nHidden after.\n\nA cat\n\nΕλληνικά");
+                                      << QStringLiteral(
+                                             "Über Wörter\n\nFirst paragraph with space.\n\nOne\nTwo\nlines\n\n"
+                                             "Cell A\tCell B\nC\tD\n\nHidden after.\n\nA cat\n\nΕλληνικά");
         QTest::newRow("Word") << "docx" << int(DocumentKind::Docx)
-                              << QStringLiteral("Über Wörter\n\nFirst paragraph.\n\nOne\nTwo\n\nCell A\tCell B\nC\tD\n\n"
-                                                "A cat\n\nΕλληνικά");
+                              << QStringLiteral(
+                                     "Über Wörter\n\nFirst paragraph.\n\nOne\nTwo\n\nCell A\tCell B\nC\tD\n\n"
+                                     "A cat\n\nΕλληνικά");
         QTest::newRow("EPUB") << "epub" << int(DocumentKind::Epub)
                               << QStringLiteral("Über Wörter\n\nFirst paragraph.\n\nOne\nTwo\n\nChapter two\n\n"
                                                 "Cell A\tCell B\n\nΕλληνικά");
@@ -121,7 +129,8 @@ private slots:
         QByteArray damaged = "PK\x03\x04";
         damaged += QByteArray(300, '\x7f');
         QTest::newRow("damaged zip") << "damaged.docx" << damaged;
-        QTest::newRow("broken PDF") << "broken.pdf" << QByteArray("%PDF-1.7\n1 0 obj << /Type /Catalog >>\nendobj\n%%EOF");
+        QTest::newRow("broken PDF") << "broken.pdf"
+                                    << QByteArray("%PDF-1.7\n1 0 obj << /Type /Catalog >>\nendobj\n%%EOF");
         QTest::newRow("not a PDF") << "fake.pdf" << QByteArray("hello");
         QTest::newRow("zip without a book") << "empty.epub" << QByteArray();
         QTest::newRow("empty file named docx") << "empty.docx" << QByteArray();

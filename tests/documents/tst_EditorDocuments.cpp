@@ -7,8 +7,8 @@
 #include "ScriptedMessages.h"
 #include "TemporaryFolder.h"
 #include "TestDocuments.h"
-#include "ZipWriter.h"
 #include "WindowRegistry.h"
+#include "ZipWriter.h"
 #include "frmEditor.h"
 
 #include <QAction>
@@ -162,7 +162,8 @@ private slots:
             manifest += "<item id=\"" + id + "\" href=\"" + id + ".html\"/>";
             spine += "<itemref idref=\"" + id + "\"/>";
             // Enough in each that the whole takes a while on any machine.
-            book.add(QString::fromLatin1(id + ".html"), "<p>" + QByteArray("Some words to read. ").repeated(150) + "</p>");
+            book.add(
+                QString::fromLatin1(id + ".html"), "<p>" + QByteArray("Some words to read. ").repeated(150) + "</p>");
         }
         book.add(QStringLiteral("b.opf"),
             "<package xmlns=\"http://www.idpf.org/2007/opf\"><manifest>" + manifest + "</manifest><spine>" + spine

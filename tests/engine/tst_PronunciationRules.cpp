@@ -30,10 +30,9 @@ private slots:
         QTest::addColumn<bool>("markup");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        const auto row = [](const char* name, std::vector<PronunciationRule> rules, bool markup, const QString& text,
-                             const QString& expected) {
-            QTest::newRow(name) << std::move(rules) << markup << text << expected;
-        };
+        const auto row
+            = [](const char* name, std::vector<PronunciationRule> rules, bool markup, const QString& text,
+                  const QString& expected) { QTest::newRow(name) << std::move(rules) << markup << text << expected; };
         row("whole word, any case", { rule("Parlora", "par lora") }, false, "Parlora and Parloras and parlora.",
             "par lora and Parloras and par lora.");
         row("match case", { rule("US", "you ess", true, true) }, false, "US us Us", "you ess us Us");
@@ -76,8 +75,8 @@ private slots:
     void positionsMapBack()
     {
         const QString text = QStringLiteral("Dr Smith met NASA today.");
-        const auto rewritten = PronunciationRules({ rule("Dr", "Doctor"), rule("NASA", "the space agency") })
-                                   .apply(text, false);
+        const auto rewritten
+            = PronunciationRules({ rule("Dr", "Doctor"), rule("NASA", "the space agency") }).apply(text, false);
         QCOMPARE(rewritten.text, QStringLiteral("Doctor Smith met the space agency today."));
         const auto original = [&](const QString& word) {
             const TextPositionMap::Span span = rewritten.map.toOriginal(rewritten.text.indexOf(word), word.size());

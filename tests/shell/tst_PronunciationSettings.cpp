@@ -70,7 +70,8 @@ private slots:
         QTest::newRow("not JSON") << QByteArray("{\"rules\": [");
         QTest::newRow("no rules") << QByteArray("{\"other\": []}");
         QTest::newRow("rule without text") << QByteArray(R"({"rules":[{"spokenAs":"b"}]})");
-        QTest::newRow("option of another type") << QByteArray(R"({"rules":[{"text":"a","spokenAs":"b","matchCase":"yes"}]})");
+        QTest::newRow("option of another type")
+            << QByteArray(R"({"rules":[{"text":"a","spokenAs":"b","matchCase":"yes"}]})");
         QTest::newRow("an array") << QByteArray("[]");
     }
 

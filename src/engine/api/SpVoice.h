@@ -5,9 +5,9 @@
 #include "engine/api/SpeechVoiceSpeakFlags.h"
 #include "engine/audio/AudioOutputProvider.h"
 #include "engine/pipeline/SpeechEvent.h"
+#include "engine/pipeline/SpeechSchedule.h"
 #include "engine/pronunciation/PronunciationRules.h"
 #include "engine/pronunciation/TextPositionMap.h"
-#include "engine/pipeline/SpeechSchedule.h"
 #include "engine/synth/SynthesizerBackend.h"
 
 #include <QObject>

@@ -12,8 +12,8 @@ const QString notWordAfter = QStringLiteral(R"((?![\p{L}\p{N}_]))");
 
 QRegularExpression compile(const PronunciationRule& rule)
 {
-    QString pattern = rule.regularExpression ? QStringLiteral("(?:%1)").arg(rule.text)
-                                             : QRegularExpression::escape(rule.text);
+    QString pattern
+        = rule.regularExpression ? QStringLiteral("(?:%1)").arg(rule.text) : QRegularExpression::escape(rule.text);
     if (rule.wholeWord)
         pattern = notWordBefore + pattern + notWordAfter;
     QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;

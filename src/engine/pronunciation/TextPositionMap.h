@@ -9,8 +9,8 @@
 class TextPositionMap {
 public:
     // Replacements are added in the order of the text, none overlapping.
-    void addReplacement(qsizetype rewrittenStart, qsizetype rewrittenLength, qsizetype originalStart,
-        qsizetype originalLength);
+    void addReplacement(
+        qsizetype rewrittenStart, qsizetype rewrittenLength, qsizetype originalStart, qsizetype originalLength);
     bool isIdentity() const { return m_replacements.empty(); }
 
     struct Span {

@@ -18,8 +18,10 @@ bool ZipWriter::write(const QString& path) const
     bool ok = true;
     for (const auto& [name, content] : m_entries) {
         // libzip reads the buffer when the archive is closed, so it must stay until then.
-        zip_source_t* source = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
-        const zip_int64_t index = source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
+        zip_source_t* source
+            = zip_source_buffer(archive, content.constData(), static_cast<zip_uint64_t>(content.size()), 0);
+        const zip_int64_t index
+            = source ? zip_file_add(archive, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             zip_source_free(source);
             ok = false;
