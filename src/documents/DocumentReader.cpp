@@ -20,7 +20,7 @@ QByteArray wholeFile(const QString& path)
         throw PlatformError(file.errorString());
     // Read in blocks rather than asking for the limit at once, which would reserve all of it.
     QByteArray bytes;
-    constexpr qint64 block = 1024 * 1024;
+    constexpr qint64 block = qint64(1024) * 1024;
     for (QByteArray part = file.read(block); !part.isEmpty(); part = file.read(block)) {
         if (bytes.size() + part.size() > DocumentReader::fileLimit)
             throw PlatformError(QStringLiteral("The file is larger than 100 MB."));

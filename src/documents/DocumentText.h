@@ -24,7 +24,7 @@ public:
     const QString& text() const { return m_text; }
     QString take();
 
-    static constexpr qsizetype defaultLimit = 64 * 1024 * 1024;
+    static constexpr qsizetype defaultLimit = qsizetype(64) * 1024 * 1024;
 
 private:
     void append(QStringView text);

@@ -35,44 +35,48 @@ bool validUtf8(const QByteArray& bytes)
 // Checked every so many nodes, so that cancelling a huge page acts at once.
 constexpr int nodesPerCheck = 4096;
 
+void startElement(xmlNode* node, HtmlTextBuilder& builder)
+{
+    builder.start(fromXml(node->name), [node](const char* key) -> std::optional<QString> {
+        xmlAttr* attribute = xmlHasProp(node, reinterpret_cast<const xmlChar*>(key));
+        if (!attribute)
+            return std::nullopt;
+        const std::unique_ptr<xmlChar, TextFree> value(xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)));
+        return value ? fromXml(value.get()) : QString();
+    });
+}
+
+// The node after this one in document order once its children are done, ending every element
+// left on the way up; null at the end of the page.
+xmlNode* nextAfter(xmlNode* node, HtmlTextBuilder& builder)
+{
+    while (!node->next) {
+        node = node->parent;
+        if (!node || node->type == XML_DOCUMENT_NODE || node->type == XML_HTML_DOCUMENT_NODE)
+            return nullptr;
+        builder.end(fromXml(node->name));
+    }
+    return node->next;
+}
+
+// Depth first without recursion: a page nested thousands deep must not exhaust the stack.
 void walk(xmlNode* root, HtmlTextBuilder& builder, ExtractionProgress& progress)
 {
     int count = 0;
-    xmlNode* node = root;
-    // Depth first without recursion: a page nested thousands deep must not exhaust the stack.
-    while (node) {
+    for (xmlNode* node = root; node;) {
         if (++count % nodesPerCheck == 0)
             progress.step(0, 1);
         if (node->type == XML_ELEMENT_NODE) {
-            const QString name = fromXml(node->name);
-            builder.start(name, [node](const char* key) -> std::optional<QString> {
-                xmlAttr* attribute = xmlHasProp(node, reinterpret_cast<const xmlChar*>(key));
-                if (!attribute)
-                    return std::nullopt;
-                const std::unique_ptr<xmlChar, TextFree> value(
-                    xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)));
-                return value ? fromXml(value.get()) : QString();
-            });
+            startElement(node, builder);
             if (node->children) {
                 node = node->children;
                 continue;
             }
-            builder.end(name);
+            builder.end(fromXml(node->name));
         } else if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
             builder.text(fromXml(node->content));
         }
-        // Up past every element whose children are done, ending each.
-        while (node && !node->next) {
-            node = node->parent;
-            if (!node || node == root->parent || node->type == XML_DOCUMENT_NODE
-                || node->type == XML_HTML_DOCUMENT_NODE) {
-                node = nullptr;
-                break;
-            }
-            builder.end(fromXml(node->name));
-        }
-        if (node)
-            node = node->next;
+        node = nextAfter(node, builder);
     }
 }
 

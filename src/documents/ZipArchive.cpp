@@ -64,7 +64,7 @@ QByteArray ZipArchive::read(const QString& name)
         fail(QStringLiteral("The entry \"%1\" cannot be read: %2")
                  .arg(name, QString::fromUtf8(zip_strerror(m_archive.get()))));
     QByteArray content;
-    constexpr qint64 block = 64 * 1024;
+    constexpr qint64 block = qint64(64) * 1024;
     for (;;) {
         // A size in the archive may lie: what is inflated counts, not what was claimed.
         if (content.size() >= remaining)

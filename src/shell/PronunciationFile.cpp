@@ -66,7 +66,7 @@ std::optional<std::vector<PronunciationRule>> PronunciationFile::parse(const QBy
     if (!list.isArray())
         return std::nullopt;
     std::vector<PronunciationRule> rules;
-    for (const QJsonValue& value : list.toArray()) {
+    for (const QJsonValue value : list.toArray()) {
         const auto rule = ruleOf(value);
         if (!rule)
             return std::nullopt;
