@@ -9,6 +9,7 @@
 #include "DocumentKind.h"
 #include "DocumentReader.h"
 #include "ExtractionProgress.h"
+#include "TestDocuments.h"
 #include "ZipWriter.h"
 
 #include <QFileInfo>
@@ -30,23 +31,15 @@ constexpr int charsPerLine = 90;
 bool writePdf(const QString& path, int pages)
 {
     const QString text = prose(qsizetype(pages) * linesPerPage * charsPerLine);
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setResolution(72);
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return false;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(10);
-    painter.setFont(font);
-    qsizetype at = 0;
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0)
-            writer.newPage();
-        for (int line = 0; line < linesPerPage; ++line, at += charsPerLine)
-            painter.drawText(50, 60 + line * 18, text.mid(at, charsPerLine));
-    }
-    return painter.end();
+    return TestDocuments::drawPdf(path, 10, [&](QPainter& painter, QPdfWriter& writer) {
+        qsizetype at = 0;
+        for (int page = 0; page < pages; ++page) {
+            if (page > 0)
+                writer.newPage();
+            for (int line = 0; line < linesPerPage; ++line, at += charsPerLine)
+                painter.drawText(50, 60 + line * 18, text.mid(at, charsPerLine));
+        }
+    });
 }
 
 bool writeEpub(const QString& path, qint64 atLeastBytes)

@@ -4,7 +4,7 @@
 #include "ExtractionProgress.h"
 #include "PlatformError.h"
 #include "XmlPartReader.h"
-#include "ZipArchive.h"
+#include "ZippedXmlPart.h"
 
 namespace {
 
@@ -120,14 +120,7 @@ namespace DocxReader {
 
 QString read(const QString& path, ExtractionProgress& progress)
 {
-    ZipArchive archive(path);
-    const QByteArray body = archive.read(QStringLiteral("word/document.xml"));
-    progress.step(0, 1);
-    XmlPartReader xml(body, progress);
-    DocumentText out;
-    DocxBody(xml, out).read();
-    progress.step(1, 1);
-    return out.take();
+    return readZippedXmlPart<DocxBody>(path, QStringLiteral("word/document.xml"), progress);
 }
 
 } // namespace DocxReader

@@ -4,7 +4,7 @@
 #include "ExtractionProgress.h"
 #include "PlatformError.h"
 #include "XmlPartReader.h"
-#include "ZipArchive.h"
+#include "ZippedXmlPart.h"
 
 namespace {
 
@@ -140,14 +140,7 @@ namespace OdtReader {
 
 QString read(const QString& path, ExtractionProgress& progress)
 {
-    ZipArchive archive(path);
-    const QByteArray content = archive.read(QStringLiteral("content.xml"));
-    progress.step(0, 1);
-    XmlPartReader xml(content, progress);
-    DocumentText out;
-    OdtContent(xml, out).read();
-    progress.step(1, 1);
-    return out.take();
+    return readZippedXmlPart<OdtContent>(path, QStringLiteral("content.xml"), progress);
 }
 
 } // namespace OdtReader

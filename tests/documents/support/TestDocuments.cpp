@@ -149,7 +149,7 @@ bool writeEpub(const QString& path)
         .write(path);
 }
 
-bool writePdf(const QString& path)
+bool drawPdf(const QString& path, int pixelSize, const std::function<void(QPainter&, QPdfWriter&)>& draw)
 {
     QPdfWriter writer(path);
     writer.setPageSize(QPageSize(QPageSize::A4));
@@ -158,21 +158,29 @@ bool writePdf(const QString& path)
     if (!painter.begin(&writer))
         return false;
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(20);
+    font.setPixelSize(pixelSize);
     painter.setFont(font);
-    painter.drawText(72, 80, QStringLiteral("Über Wörter"));
-    font.setPixelSize(11);
-    painter.setFont(font);
-    painter.drawText(72, 130, QStringLiteral("First paragraph with a long con-"));
-    painter.drawText(72, 144, QStringLiteral("tinued word and a line that ends in 1990-"));
-    painter.drawText(72, 158, QStringLiteral("1995 as written."));
-    painter.drawText(72, 220, QStringLiteral("• One"));
-    painter.drawText(72, 260, QStringLiteral("• Two"));
-    painter.drawText(72, 320, QStringLiteral("Cell A"));
-    painter.drawText(200, 320, QStringLiteral("Cell B"));
-    writer.newPage();
-    painter.drawText(72, 80, QStringLiteral("Grüße auf Ελληνικά"));
+    draw(painter, writer);
     return painter.end();
+}
+
+bool writePdf(const QString& path)
+{
+    return drawPdf(path, 20, [](QPainter& painter, QPdfWriter& writer) {
+        painter.drawText(72, 80, QStringLiteral("Über Wörter"));
+        QFont font = painter.font();
+        font.setPixelSize(11);
+        painter.setFont(font);
+        painter.drawText(72, 130, QStringLiteral("First paragraph with a long con-"));
+        painter.drawText(72, 144, QStringLiteral("tinued word and a line that ends in 1990-"));
+        painter.drawText(72, 158, QStringLiteral("1995 as written."));
+        painter.drawText(72, 220, QStringLiteral("• One"));
+        painter.drawText(72, 260, QStringLiteral("• Two"));
+        painter.drawText(72, 320, QStringLiteral("Cell A"));
+        painter.drawText(200, 320, QStringLiteral("Cell B"));
+        writer.newPage();
+        painter.drawText(72, 80, QStringLiteral("Grüße auf Ελληνικά"));
+    });
 }
 
 } // namespace TestDocuments
