@@ -75,7 +75,7 @@ void TestMDIMain::menusInOrder()
         QCOMPARE(bar[i]->menu()->objectName(), names[i]);
         QCOMPARE(bar[i]->text(), captions[i]);
     }
-    const QList<int> itemCounts { 9, 6, 3, 5, 10, 2 };
+    const QList<int> itemCounts { 9, 6, 3, 6, 10, 2 };
     for (int i = 0; i < bar.size(); ++i)
         QCOMPARE(bar[i]->menu()->actions().size(), itemCounts[i]);
 }
@@ -134,6 +134,7 @@ void TestMDIMain::menuItem_data()
     row("mnuSettings", "mnuSettingsItems(2)", 2, "-");
     row("mnuSettings", "mnuAutoSpeech", 3, "Automatic Speech", {}, true);
     row("mnuSettings", "mnuHighlightWords", 4, "Highlight Spoken Words", {}, true);
+    row("mnuSettings", "mnuPronunciation", 5, "Pronunciation...");
     row("mnuSpeech", "mnuEventLogSeparator", 4, "-");
     row("mnuSpeech", "mnuEventLog", 5, "Event &Log");
     row("mnuSpeech", "mnuReadSeparator", 6, "-");
