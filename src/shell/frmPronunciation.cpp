@@ -4,6 +4,7 @@
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,8 @@ frmPronunciation::frmPronunciation(QWidget* parent)
         { tr("Text"), tr("Spoken as"), tr("Whole word"), tr("Match case"), tr("Regular expression") });
     RulesGrid->horizontalHeader()->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
     RulesGrid->horizontalHeader()->setSectionResizeMode(SpokenAsColumn, QHeaderView::Stretch);
+    for (const int option : { WholeWordColumn, MatchCaseColumn, ExpressionColumn })
+        RulesGrid->horizontalHeader()->setSectionResizeMode(option, QHeaderView::ResizeToContents);
     RulesGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     cmdAdd = new QPushButton(tr("&Add"), this);
     cmdAdd->setObjectName(QStringLiteral("cmdAdd"));
@@ -70,8 +73,10 @@ frmPronunciation::frmPronunciation(QWidget* parent)
     layout->addWidget(cmdAdd, 1, 0);
     layout->addWidget(cmdRemove, 1, 1);
     layout->addWidget(lblProblems, 2, 0, 1, 3);
-    layout->addWidget(txtSample, 3, 0, 1, 2);
-    layout->addWidget(cmdTry, 3, 2);
+    auto* sample = new QHBoxLayout;
+    sample->addWidget(txtSample, 1);
+    sample->addWidget(cmdTry);
+    layout->addLayout(sample, 3, 0, 1, 3);
     layout->addWidget(buttons, 4, 0, 1, 3);
     layout->setColumnStretch(2, 1);
     resize(640, 400);
