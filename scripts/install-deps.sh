@@ -8,6 +8,7 @@ packages=(
   libsamplerate0-dev libsndfile1-dev libsonic-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang clang-tidy clang-format
   openbox icewm x11-utils xdotool desktop-file-utils appstream dpkg-dev file qt6-svg-dev libxml2-utils
+  libpoppler-qt6-dev libzip-dev libxml2-dev libcmark-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -42,6 +42,7 @@ run bench_memory_growth
 run bench_console_events
 run bench_undo
 run bench_highlight_lag
+run bench_documents
 run_flite bench_first_audio --benchmark_time_unit=ms
 run_flite bench_render_speed 100
 run_flite bench_event_lag
@@ -103,4 +104,6 @@ check "highlight as painted, p99" "^highlight-lag 20s-text p99: ([0-9.]+) ms.*" 
 check "highlight as painted, 1 MB, median" "^highlight-lag 1MB median: ([0-9.]+) ms.*" "<=" 20 ms
 check "highlight as painted, 1 MB, p99" "^highlight-lag 1MB p99: ([0-9.]+) ms.*" "<=" 40 ms
 check "highlight cost per word, 1 MB, p99" "^highlight cost 1MB: .*with its repaint median [0-9.]+ ms, p99 ([0-9.]+) ms.*" "<=" 5 ms
+check "read 500-page PDF, median" "^documents pdf 500 pages: median ([0-9.]+) ms.*" "<" 3000 ms
+check "read 2 MB EPUB, median" "^documents epub 2MB: median ([0-9.]+) ms.*" "<" 1000 ms
 exit $failed

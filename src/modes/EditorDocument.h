@@ -20,6 +20,9 @@ struct EditorDocument {
     // The encoding the text was read in or last written in, so that saving gives back the bytes
     // of the file; nothing for a document never opened or saved, which is written as new files are.
     std::optional<TextEncoding> FileEncoding;
+    // The name Save proposes for a text that has none yet: a document's text is offered as a
+    // text file beside the document, named after it.
+    QString ProposedName;
 };
 
 // The one document of the program.

@@ -1,5 +1,6 @@
 #include "frmEditor.h"
 
+#include "DocumentOpening.h"
 #include "EditorDocument.h"
 #include "EditorTextBox.h"
 #include "EditorTextFile.h"
@@ -15,6 +16,8 @@
 #include "TypedSentence.h"
 #include "WindowRegistry.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -28,6 +31,12 @@ const QString errorTitle = QStringLiteral("Error");
 const QString saveQuestion = QStringLiteral("Would you like to save your work?");
 const QString cantSave = QStringLiteral("Can't save file.");
 const QString cantOpen = QStringLiteral("Can't open file.");
+const QString textFilter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+// The open dialog also offers the documents the editor reads, after the text files' two entries.
+const QString openFilter = textFilter
+    + QStringLiteral("|HTML pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|EPUB books (*.epub)|*.epub"
+                     "|OpenDocument text (*.odt)|*.odt|Word documents (*.docx)|*.docx|PDF documents (*.pdf)|*.pdf"
+                     "|Markdown (*.md)|*.md");
 
 // A record after slot 99 goes back to slot 1, so slot 100 is never written.
 constexpr int ringEnd = 100;
@@ -57,7 +66,7 @@ frmEditor::frmEditor()
     SayText->setPalette(colours);
 
     Dialogs.DialogTitle = QStringLiteral("Speech Program");
-    Dialogs.Filter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+    Dialogs.Filter = textFilter;
     Dialogs.FilterIndex = 1;
 
     m_text = std::make_unique<TextDocumentMirror>(*SayText->document());
@@ -179,6 +188,11 @@ void frmEditor::openChosenFile(bool enableSave)
     const std::optional<QString> name = chooseFile(FileDialog::Open);
     if (!name)
         return;
+    DocumentOpening opening(*name, this);
+    if (opening.kind() != DocumentKind::Text) {
+        openDocument(*name, opening);
+        return;
+    }
     LocaleTextCodec::DecodedText content;
     try {
         content = EditorTextFile::read(*name);
@@ -192,8 +206,34 @@ void frmEditor::openChosenFile(bool enableSave)
     document.EditorFileName = *name;
     document.Untitled = false;
     document.FileEncoding = content.encoding;
+    document.ProposedName.clear();
     if (enableSave)
         emit saveAvailable(true);
+    ClearUndoString();
+}
+
+// A document is never written back: its text becomes a new, unsaved text, which Save offers to
+// keep beside it as a text file of the same name.
+void frmEditor::openDocument(const QString& name, DocumentOpening& opening)
+{
+    std::optional<QString> text;
+    try {
+        text = opening.read();
+    } catch (const PlatformError&) {
+        MsgBox(cantOpen, vbCritical, errorTitle, this);
+        return;
+    }
+    if (!text)
+        return;
+    SayText->setPlainText(*text);
+    EditorDocument& document = editorDocument();
+    document.TextModified = true;
+    document.Untitled = true;
+    document.FileEncoding.reset();
+    const QFileInfo file(name);
+    document.ProposedName = file.dir().filePath(file.completeBaseName() + QStringLiteral(".txt"));
+    emit saveAvailable(true);
+    emit saveAsAvailable(true);
     ClearUndoString();
 }
 
@@ -205,6 +245,7 @@ void frmEditor::NewFile()
     SayText->clear();
     document.TextModified = false;
     document.Untitled = true;
+    document.ProposedName.clear();
     document.FileEncoding.reset();
     emit saveAvailable(false);
     ClearUndoString();
@@ -241,6 +282,7 @@ void frmEditor::SaveAsFile()
     document.EditorFileName = *name;
     document.TextModified = false;
     document.Untitled = false;
+    document.ProposedName.clear();
     ClearUndoString();
 }
 
@@ -267,11 +309,13 @@ std::optional<QString> frmEditor::chooseFile(FileDialog kind)
     const EditorDocument& document = editorDocument();
     Dialogs.CancelError = true;
     if (kind == FileDialog::Open) {
+        Dialogs.Filter = openFilter;
         Dialogs.Flags = QtDialogService::fileMustExist | QtDialogService::pathMustExist;
         Dialogs.FileName.clear();
     } else {
+        Dialogs.Filter = textFilter;
         Dialogs.Flags = QtDialogService::overwritePrompt | QtDialogService::pathMustExist;
-        Dialogs.FileName = document.Untitled ? QString() : document.EditorFileName;
+        Dialogs.FileName = document.Untitled ? document.ProposedName : document.EditorFileName;
     }
     try {
         if (kind == FileDialog::Open)

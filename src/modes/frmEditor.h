@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+class DocumentOpening;
 class QPlainTextEdit;
 class SpokenTextHighlighter;
 class TextDocumentMirror;
@@ -93,6 +94,7 @@ private:
     std::optional<QString> saveCopy();
     // Open's steps from its dialog on.
     void openChosenFile(bool enableSave);
+    void openDocument(const QString& name, DocumentOpening& opening);
     // Writes the text in the document's encoding; throws PlatformError.
     void writeText(const QString& path);
     QString text() const;

@@ -12,6 +12,7 @@
 #include "OnScreenKeeper.h"
 #include "PlatformError.h"
 #include "Preferences.h"
+#include "PronunciationSettings.h"
 #include "SettingsFile.h"
 #include "SpeechMenu.h"
 #include "SpokenTextFollower.h"
@@ -32,6 +33,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QMdiArea>
@@ -449,6 +451,11 @@ void MDIMain::mnuWriteSubtitles_Click()
     Preferences(preferencesPath()).setWriteSubtitles(on);
 }
 
+void MDIMain::mnuPronunciation_Click()
+{
+    Pronunciation->edit();
+}
+
 void MDIMain::loadPreferences()
 {
     const Preferences preferences(preferencesPath());
@@ -458,6 +465,10 @@ void MDIMain::loadPreferences()
     const bool subtitles = preferences.writeSubtitles();
     mnuWriteSubtitles->setChecked(subtitles);
     console().WriteSubtitles = subtitles;
+    // The rules live beside the preferences, in a file of their own.
+    const QString rulesPath = QFileInfo(preferencesPath()).dir().filePath(QStringLiteral("Pronunciation.json"));
+    Pronunciation = new PronunciationSettings(*this, console(), rulesPath);
+    Pronunciation->load();
 }
 
 QString MDIMain::preferencesPath() const

@@ -15,6 +15,7 @@ class ConsoleLogViews;
 class FramePlacement;
 class MainMenus;
 class MainToolbar;
+class PronunciationSettings;
 class QAction;
 class QMdiArea;
 class QMdiSubWindow;
@@ -69,6 +70,7 @@ public:
     void mnuAutoSpeech_Click();
     void mnuHighlightWords_Click();
     void mnuWriteSubtitles_Click();
+    void mnuPronunciation_Click();
     void mnuHelpItems_Click(int index);
     void ToolbarA_ButtonClick(const QString& key);
 
@@ -143,6 +145,9 @@ private:
     QAction* mnuHighlightWords;
     // Last: recordings also write SubRip and LRC subtitles beside them.
     QAction* mnuWriteSubtitles;
+    QAction* mnuPronunciation = nullptr;
+    // The pronunciation rules, loaded with the preferences.
+    PronunciationSettings* Pronunciation = nullptr;
     QMenu* mnuHelp;
     std::array<QAction*, 2> mnuHelpItems {};
     // Play, Pause/Resume, Stop and Record in every mode; after the Settings menu.

@@ -146,6 +146,9 @@ void MainMenus::buildSettings()
         subtitles->setChecked(!checked);
         main.mnuWriteSubtitles_Click();
     });
+    QAction* pronunciation = m_main.mnuPronunciation = menu->addAction(QStringLiteral("Pronunciation..."));
+    pronunciation->setObjectName(QStringLiteral("mnuPronunciation"));
+    QObject::connect(pronunciation, &QAction::triggered, &main, &MDIMain::mnuPronunciation_Click);
 }
 
 void MainMenus::buildHelp()

@@ -207,8 +207,10 @@ QString TestFrmEditor::dialogKinds() const
     for (const FileDialogRequest& request : m_dialogs->fileRequests()) {
         const bool save = request.kind == FileDialogRequest::Kind::Save;
         kinds += save ? u'S' : u'O';
-        if (request.title != QLatin1String("Speech Program")
-            || request.filter != QLatin1String("Text files (*.txt)|*.txt|All files (*.*)|*.*")
+        // The open dialog offers the documents it reads after the text files' two entries.
+        const QString textFilter = QStringLiteral("Text files (*.txt)|*.txt|All files (*.*)|*.*");
+        const bool filterKept = save ? request.filter == textFilter : request.filter.startsWith(textFilter + u'|');
+        if (request.title != QLatin1String("Speech Program") || !filterKept
             || (save && !(request.flags & QtDialogService::overwritePrompt)))
             kinds += u'?';
     }

@@ -135,6 +135,7 @@ void TestMDIMain::menuItem_data()
     row("mnuSettings", "mnuAutoSpeech", 3, "Automatic Speech", {}, true);
     row("mnuSettings", "mnuHighlightWords", 4, "Highlight Spoken Words", {}, true);
     row("mnuSettings", "mnuWriteSubtitles", 5, "Write Subtitles With Recordings");
+    row("mnuSettings", "mnuPronunciation", 6, "Pronunciation...");
     row("mnuSpeech", "mnuEventLogSeparator", 4, "-");
     row("mnuSpeech", "mnuEventLog", 5, "Event &Log");
     row("mnuSpeech", "mnuReadSeparator", 6, "-");

@@ -184,8 +184,10 @@ int SpVoice::Speak(const QString& text, int flags)
     }
     if ((flags & SVSFIsXML) && (flags & SVSFIsNotXML))
         throw PlatformError(QStringLiteral("A text cannot be both markup and plain text."));
-    QString spoken = (flags & SVSFIsFilename) ? SpokenText::readFile(text) : text;
-    const bool xml = (flags & SVSFIsXML) || (!(flags & SVSFIsNotXML) && spoken.startsWith(QLatin1Char('<')));
+    const QString given = (flags & SVSFIsFilename) ? SpokenText::readFile(text) : text;
+    const bool xml = (flags & SVSFIsXML) || (!(flags & SVSFIsNotXML) && given.startsWith(QLatin1Char('<')));
+    PronunciationRules::Rewritten rewritten = m_pronunciation.apply(given, xml);
+    QString spoken = std::move(rewritten.text);
     MarkupReading reading = MarkupReader::readForgiving(spoken, xml, m_persisted);
     MarkupDocument& document = reading.document;
     m_markupError = std::move(reading.problem);
@@ -201,6 +203,8 @@ int SpVoice::Speak(const QString& text, int flags)
         throw PlatformError(QStringLiteral("No audio output device is available."));
 
     const int stream = m_nextStream++;
+    if (!rewritten.map.isIdentity())
+        m_positionMaps[stream] = std::move(rewritten.map);
     auto request = std::make_shared<SpeechRequest>(stream, std::move(spoken), std::move(document),
         (flags & SVSFNLPSpeakPunc) != 0, m_voice.attribute(QStringLiteral("Language")));
     request->voiceTokenId = m_voice.Id();
@@ -240,6 +244,7 @@ void SpVoice::purge()
     m_device->silence();
     // Streams that never started end unseen; the one playing ends where it was cut.
     m_lastEnded = m_nextStream - 1;
+    m_positionMaps.clear();
     if (front)
         emit EndStream(front->stream, QVariant(m_frontPosition));
 }
@@ -396,6 +401,7 @@ void SpVoice::raise(const SpeechEvent& e)
         }
         m_lastEnded = std::max(m_lastEnded, e.stream);
         m_frontPosition = 0;
+        m_positionMaps.erase(e.stream);
     }
         emit EndStream(e.stream, position);
         break;
@@ -408,11 +414,8 @@ void SpVoice::raise(const SpeechEvent& e)
         emit Bookmark(e.stream, position, e.text, e.a);
         break;
     case SpeechEvent::Kind::Word:
-        emit Word(e.stream, position, e.a, e.b);
-        break;
     case SpeechEvent::Kind::Sentence:
-        m_currentChunk = e.chunk;
-        emit Sentence(e.stream, position, e.a, e.b);
+        raiseTextEvent(e);
         break;
     case SpeechEvent::Kind::Phoneme:
         emit Phoneme(e.stream, position, e.a, static_cast<short>(e.b), e.c, static_cast<short>(e.d));
@@ -430,4 +433,25 @@ void SpVoice::raise(const SpeechEvent& e)
         emit synthesizerTrouble(e.stream, e.text, e.a != 0);
         break;
     }
+}
+
+// Word and sentence positions are found in the text the engine read; the listener wants them in
+// the text it gave.
+void SpVoice::raiseTextEvent(const SpeechEvent& e)
+{
+    int start = e.a;
+    int length = e.b;
+    const auto map = m_positionMaps.find(e.stream);
+    if (map != m_positionMaps.end()) {
+        const TextPositionMap::Span span = map->second.toOriginal(start, length);
+        start = static_cast<int>(span.start);
+        length = static_cast<int>(span.length);
+    }
+    const QVariant position(e.position);
+    if (e.kind == SpeechEvent::Kind::Word) {
+        emit Word(e.stream, position, start, length);
+        return;
+    }
+    m_currentChunk = e.chunk;
+    emit Sentence(e.stream, position, start, length);
 }

@@ -6,12 +6,15 @@
 #include "engine/audio/AudioOutputProvider.h"
 #include "engine/pipeline/SpeechEvent.h"
 #include "engine/pipeline/SpeechSchedule.h"
+#include "engine/pronunciation/PronunciationRules.h"
+#include "engine/pronunciation/TextPositionMap.h"
 #include "engine/synth/SynthesizerBackend.h"
 
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
 #include <functional>
+#include <map>
 #include <memory>
 
 class DeviceOutput;
@@ -72,6 +75,11 @@ public:
     // read whole. Speak does not refuse such a text: the part (or, when the markup as a whole is
     // unreadable, all of the text) is spoken as plain text.
     QString TakeMarkupError();
+    // How words are said: every text given to Speak later (a file's text too) is rewritten by
+    // these rules before it is read; its Word and Sentence events still give positions in the
+    // text as it was given.
+    void setPronunciationRules(PronunciationRules rules) { m_pronunciation = std::move(rules); }
+    const PronunciationRules& pronunciationRules() const { return m_pronunciation; }
 
 signals:
     void StartStream(int StreamNumber, QVariant StreamPosition);
@@ -98,6 +106,7 @@ private:
         std::unique_ptr<SynthesizerPool> synthesizers, std::unique_ptr<AudioOutputProvider> outputs, QObject* parent);
     void dispatch();
     void raise(const SpeechEvent& event);
+    void raiseTextEvent(const SpeechEvent& event);
     void purge();
     bool finished(int stream) const;
     bool waitFor(int stream, int milliseconds);
@@ -119,6 +128,9 @@ private:
     PcmFormat m_deviceFormat;
     bool m_allowFormatChanges = true;
     MarkupState m_persisted;
+    PronunciationRules m_pronunciation;
+    // For each stream still to end whose text a rule rewrote: where its positions lie as given.
+    std::map<int, TextPositionMap> m_positionMaps;
     QString m_markupError;
     int m_nextStream = 1;
     int m_currentChunk = -1; // the sentence being played in the front stream
