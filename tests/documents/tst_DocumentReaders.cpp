@@ -194,7 +194,7 @@ private slots:
 
     void refusesLockedPdf()
     {
-        const QString file = QFINDTESTDATA("data/locked.pdf");
+        const QString file = QFINDTESTDATA("documents/data/locked.pdf");
         QVERIFY(!file.isEmpty());
         QVERIFY_THROWS_EXCEPTION(PlatformError, extract(file));
     }
