@@ -3,6 +3,7 @@
 // inside its text, and point only into the SSML it was given. Any other outcome aborts.
 #include "engine/synth/FliteScript.h"
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <cstdio>
