@@ -52,6 +52,23 @@ MainMenus::MainMenus(MDIMain& main)
 {
 }
 
+// A checkable item whose handler flips the mark itself: the toolkit has flipped it already, so
+// the click flips that back first.
+QAction* MainMenus::addMark(
+    QMenu* menu, const QString& name, const QString& caption, bool checked, void (MDIMain::*handler)())
+{
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    item->setCheckable(true);
+    item->setChecked(checked);
+    MDIMain& main = m_main;
+    QObject::connect(item, &QAction::triggered, &main, [&main, item, handler](bool on) {
+        item->setChecked(!on);
+        (main.*handler)();
+    });
+    return item;
+}
+
 QMenu* MainMenus::addMenu(const QString& caption, const char* name)
 {
     QMenu* menu = m_main.menuBar()->addMenu(caption);
@@ -119,33 +136,13 @@ void MainMenus::buildSettings()
     connectItems(m_main, items, &MDIMain::mnuSettingsItem_Click);
     m_main.mnuSettingsItems[2] = addSeparator(menu, QStringLiteral("mnuSettingsItems"), 2);
 
-    QAction* autoSpeech = m_main.mnuAutoSpeech = menu->addAction(QStringLiteral("Automatic Speech"));
-    autoSpeech->setObjectName(QStringLiteral("mnuAutoSpeech"));
-    autoSpeech->setCheckable(true);
-    autoSpeech->setChecked(true);
-    // The handler flips the mark itself; the toolkit has flipped it already, so flip that back.
+    m_main.mnuAutoSpeech = addMark(
+        menu, QStringLiteral("mnuAutoSpeech"), QStringLiteral("Automatic Speech"), true, &MDIMain::mnuAutoSpeech_Click);
+    m_main.mnuHighlightWords = addMark(menu, QStringLiteral("mnuHighlightWords"),
+        QStringLiteral("Highlight Spoken Words"), true, &MDIMain::mnuHighlightWords_Click);
+    m_main.mnuWriteSubtitles = addMark(menu, QStringLiteral("mnuWriteSubtitles"),
+        QStringLiteral("Write Subtitles With Recordings"), false, &MDIMain::mnuWriteSubtitles_Click);
     MDIMain& main = m_main;
-    QObject::connect(autoSpeech, &QAction::triggered, &main, [&main, autoSpeech](bool checked) {
-        autoSpeech->setChecked(!checked);
-        main.mnuAutoSpeech_Click();
-    });
-
-    QAction* highlight = m_main.mnuHighlightWords = menu->addAction(QStringLiteral("Highlight Spoken Words"));
-    highlight->setObjectName(QStringLiteral("mnuHighlightWords"));
-    highlight->setCheckable(true);
-    highlight->setChecked(true);
-    QObject::connect(highlight, &QAction::triggered, &main, [&main, highlight](bool checked) {
-        highlight->setChecked(!checked);
-        main.mnuHighlightWords_Click();
-    });
-
-    QAction* subtitles = m_main.mnuWriteSubtitles = menu->addAction(QStringLiteral("Write Subtitles With Recordings"));
-    subtitles->setObjectName(QStringLiteral("mnuWriteSubtitles"));
-    subtitles->setCheckable(true);
-    QObject::connect(subtitles, &QAction::triggered, &main, [&main, subtitles](bool checked) {
-        subtitles->setChecked(!checked);
-        main.mnuWriteSubtitles_Click();
-    });
     QAction* pronunciation = m_main.mnuPronunciation = menu->addAction(QStringLiteral("Pronunciation..."));
     pronunciation->setObjectName(QStringLiteral("mnuPronunciation"));
     QObject::connect(pronunciation, &QAction::triggered, &main, &MDIMain::mnuPronunciation_Click);

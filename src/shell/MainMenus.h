@@ -22,6 +22,8 @@ private:
     void buildSettings();
     void buildHelp();
     QMenu* addMenu(const QString& caption, const char* name);
+    QAction* addMark(
+        QMenu* menu, const QString& name, const QString& caption, bool checked, void (MDIMain::*handler)());
 
     MDIMain& m_main;
 };

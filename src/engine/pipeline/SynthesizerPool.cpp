@@ -3,12 +3,12 @@
 #include <algorithm>
 
 SynthesizerPool::SynthesizerPool(std::unique_ptr<SynthesizerBackend> first, Factory more, size_t size)
-    : m_first(std::move(first))
-    , m_more(std::move(more))
-    , m_sampleRate(m_first->sampleRate())
+    : m_more(std::move(more))
+    , m_sampleRate(first->sampleRate())
 {
     const size_t count = m_more ? std::max<size_t>(1, size) : 1;
     m_backends.resize(count);
+    m_backends[0] = std::move(first);
     m_idle.assign(count, false);
     m_threads.reserve(count);
     for (size_t i = 0; i < count; ++i)
@@ -95,7 +95,7 @@ void SynthesizerPool::synthesize(size_t index, PendingSynthesis& pending)
 
 bool SynthesizerPool::synthesizeOnce(size_t index, PendingSynthesis& pending)
 {
-    SynthesizerBackend* backend = index == 0 ? m_first.get() : m_backends[index].get();
+    SynthesizerBackend* backend = m_backends[index].get();
     if (!backend) {
         std::unique_ptr<SynthesizerBackend> made = m_more();
         if (made->sampleRate() != m_sampleRate)

@@ -25,7 +25,7 @@ public:
     SynthesizerPool& operator=(const SynthesizerPool&) = delete;
 
     size_t size() const { return m_threads.size(); }
-    const SynthesizerBackend& first() const { return *m_first; }
+    const SynthesizerBackend& first() const { return *m_backends.front(); }
     int sampleRate() const { return m_sampleRate; }
 
     // Queues ssml for the next free synthesiser. A synthesiser lost in the middle of it is
@@ -42,10 +42,9 @@ private:
     void synthesize(size_t index, PendingSynthesis& pending);
     bool synthesizeOnce(size_t index, PendingSynthesis& pending);
 
-    std::unique_ptr<SynthesizerBackend> m_first;
     Factory m_more;
     int m_sampleRate;
-    std::vector<std::unique_ptr<SynthesizerBackend>> m_backends; // made on first need; [0] stays null
+    std::vector<std::unique_ptr<SynthesizerBackend>> m_backends; // [0] the voice's own; the others made on first need
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<std::shared_ptr<PendingSynthesis>> m_queue;
