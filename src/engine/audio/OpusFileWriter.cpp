@@ -96,7 +96,7 @@ QString OpusFileWriter::close()
 // The descriptor's reason comes first: the encoder only knows that a page was not written.
 QString OpusFileWriter::failure(int error) const
 {
-    if (const QString io = m_out->failure(); !io.isEmpty())
+    if (QString io = m_out->failure(); !io.isEmpty())
         return io;
     return error == OPE_OK ? QString() : QStringLiteral("The Opus encoder failed: %1").arg(ope_strerror(error));
 }
