@@ -126,16 +126,19 @@ int main(int argc, char** argv)
     }
     stream.reset();
     const auto totalWords = static_cast<double>(text.split(QLatin1Char(' '), Qt::SkipEmptyParts).size());
-    std::printf("memory file: %.0f s of audio written in %d s (%.0fx real time; %d of %.0f words, so the whole text "
-                "would take about %.0f min)\n",
-        seconds, recordMs / 1000, seconds / (recordMs / 1000.0), file.words, totalWords,
+    // A refused recording stopped before the purge: its pace is a lower bound.
+    const char* bound = refused.isEmpty() ? "" : "over ";
+    std::printf("memory file: %.0f s of audio written in %s%d s (%s%.0fx real time; %d of %.0f words, so the whole "
+                "text would take %s%.0f min)\n",
+        seconds, refused.isEmpty() ? "" : "under ", recordMs / 1000, bound, seconds / (recordMs / 1000.0), file.words,
+        totalWords, refused.isEmpty() ? "about " : "less than ",
         recordMs / 60000.0 * totalWords / std::max(1, file.words));
     const QString path = dir.filePath(QStringLiteral("long.wav"));
     if (!refused.isEmpty()) {
         const bool atLimit
             = refused.contains(QStringLiteral("4 GB")) && written > SoundFileWriter::waveFileLimit - 64 * 1024 * 1024;
-        std::printf("memory file: recording refused after %.2f GiB, no file kept (%s): %s\n",
-            double(written) / (1024.0 * 1024 * 1024), QFileInfo::exists(path) ? "a file was kept" : "none left",
+        std::printf("memory file: recording refused after %.2f GiB (%s): %s\n",
+            double(written) / (1024.0 * 1024 * 1024), QFileInfo::exists(path) ? "BUT A FILE WAS KEPT" : "no file left",
             qPrintable(refused));
         return atLimit && !QFileInfo::exists(path) ? 0 : 1;
     }
