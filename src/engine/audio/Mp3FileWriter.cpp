@@ -33,6 +33,18 @@ Mp3FileWriter::Mp3FileWriter(int fd, const PcmFormat& format, const QString& tit
 {
     if (!m_lame)
         throw PlatformError(QStringLiteral("The MP3 encoder could not start."));
+    configure(format, title);
+    if (lame_init_params(m_lame) < 0) {
+        lame_close(m_lame);
+        throw PlatformError(
+            QStringLiteral("MP3 does not take %1 Hz with %2 channel(s).").arg(format.sampleRate).arg(format.channels));
+    }
+    m_out = std::make_unique<FileDescriptorOutput>(fd);
+    writeTag();
+}
+
+void Mp3FileWriter::configure(const PcmFormat& format, const QString& title)
+{
     lame_set_in_samplerate(m_lame, format.sampleRate);
     lame_set_out_samplerate(m_lame, format.sampleRate); // LAME would pick a lower rate of its own
     lame_set_num_channels(m_lame, format.channels);
@@ -47,13 +59,6 @@ Mp3FileWriter::Mp3FileWriter(int fd, const PcmFormat& format, const QString& tit
     id3tag_v2_only(m_lame);
     if (!title.isEmpty())
         id3tag_set_textinfo_utf16(m_lame, "TIT2", utf16Text(title).data());
-    if (lame_init_params(m_lame) < 0) {
-        lame_close(m_lame);
-        throw PlatformError(
-            QStringLiteral("MP3 does not take %1 Hz with %2 channel(s).").arg(format.sampleRate).arg(format.channels));
-    }
-    m_out = std::make_unique<FileDescriptorOutput>(fd);
-    writeTag();
 }
 
 Mp3FileWriter::~Mp3FileWriter()

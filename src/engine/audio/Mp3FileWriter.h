@@ -27,6 +27,7 @@ public:
     static constexpr int algorithmQuality = 7;
 
 private:
+    void configure(const PcmFormat& format, const QString& title);
     void writeTag();
     QString writeEncoded(int bytes);
     QString writeLameTag();

@@ -88,15 +88,20 @@ SoundFileWriter::SoundFileWriter(
         m_waveBytes = std::max<qint64>(0, ::lseek(fd, 0, SEEK_CUR));
         return;
     }
-    int mode = SF_BITRATE_MODE_VARIABLE;
-    sf_command(m_file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
-    if (kind == AudioFileKind::OggVorbis) {
-        double level = 0.6; // quality 4, about 54 kbit/s for 22 kHz mono speech
-        sf_command(m_file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
-    }
+    if (kind == AudioFileKind::OggVorbis)
+        setSpeechQuality();
     // Tags go into the headers, which the first frames write.
     if (!title.isEmpty())
         sf_set_string(m_file, SF_STR_TITLE, title.toUtf8().constData());
+}
+
+// Vorbis at a variable bit rate of quality 4, about 54 kbit/s for 22 kHz mono speech.
+void SoundFileWriter::setSpeechQuality()
+{
+    int mode = SF_BITRATE_MODE_VARIABLE;
+    sf_command(m_file, SFC_SET_BITRATE_MODE, &mode, sizeof mode);
+    double level = 0.6;
+    sf_command(m_file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
 }
 
 SoundFileWriter::~SoundFileWriter()

@@ -28,6 +28,7 @@ public:
     QString close() override;
 
 private:
+    void setSpeechQuality();
     QString waveRoomFor(qint64 frames);
     QString reason() const;
 
