@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <set>
 #include <sys/resource.h>
+#include <unistd.h>
 
 using namespace bench;
 
@@ -132,6 +133,12 @@ bool measure(const QString& text, const SpObjectToken& token, const Program& pro
     for (int round = 0; round < rounds; ++round) {
         for (size_t i = 0; i < setups.size(); ++i) {
             const QString path = dir.filePath(QStringLiteral("out%1.wav").arg(i));
+            // Every render starts from the same disk and memory: no earlier file left to truncate,
+            // none of its gigabytes still being written back or holding the page cache, which would
+            // slow whoever comes next (on a virtual machine, memory touched for the first time is slow).
+            for (size_t k = 0; k < setups.size(); ++k)
+                QFile::remove(dir.filePath(QStringLiteral("out%1.wav").arg(k)));
+            ::sync();
             if (setups[i].synthesizers == 0) {
                 if (!renderWithProgram(program, textPath, path, timings[i]))
                     return false;

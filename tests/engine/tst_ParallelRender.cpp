@@ -165,12 +165,13 @@ private slots:
         const Rendering three = render(3, markedUp, SVSFIsXML, type);
         QVERIFY(one.wave.ok && three.wave.ok);
         QVERIFY(one.wave.seconds() > 10);
-        QVERIFY(qAbs(three.wave.seconds() - one.wave.seconds()) <= one.wave.seconds() * 0.01);
-        // eSpeak NG carries some state from one text to the next, so what a synthesiser spoke
-        // before moves a word by up to a few tens of ms, lengthens or shortens a pause as much and
-        // changes the audio levels a little; a one-synthesiser render differs from itself as much
-        // after another text. Words and bookmarks are placed within their sentence, the sentences
-        // within the drift such pauses add up to.
+        QVERIFY(qAbs(three.wave.seconds() - one.wave.seconds()) <= one.wave.seconds() * 0.005);
+        // eSpeak NG carries state from one text to the next: after a text with a break, a rate
+        // change or a bookmark, a comma's pause in the next is about 50 ms longer, and the pause at
+        // a text's end varies by about 12 ms; speaking a fixed text in between does not reset it.
+        // So a one-synthesiser render differs from itself by as much after another text, and the
+        // sentences a synthesiser happens to get decide it. Words and bookmarks are placed within
+        // their sentence, the sentences within the drift such pauses add up to.
         const auto withoutLevels = [](const Rendering& r) {
             std::vector<VoiceEventLog::Entry> kept;
             std::copy_if(r.events.begin(), r.events.end(), std::back_inserter(kept),

@@ -7,12 +7,12 @@
 #include <span>
 #include <vector>
 
-struct SRC_STATE_tag;
+struct soxr;
 struct sonicStreamStruct;
 
 // Turns the synthesiser's 16-bit mono samples into frames of a stream's format: volume gain,
 // time stretching below the synthesiser's slowest rate (libsonic), sample-rate conversion
-// (libsamplerate, skipped when the rates agree) and channel layout.
+// (libsoxr, skipped when the rates agree) and channel layout.
 // Output frames are interleaved 16-bit; 8-bit streams narrow them when they store them.
 class AudioPipeline {
 public:
@@ -39,7 +39,7 @@ private:
     PcmFormat m_output;
     double m_ratio;
     double m_speed;
-    SRC_STATE_tag* m_resampler = nullptr;
+    soxr* m_resampler = nullptr;
     sonicStreamStruct* m_stretcher = nullptr;
     std::vector<float> m_stretched;
     std::vector<float> m_in;

@@ -31,13 +31,13 @@ HandedOutChunk* ChunkLookahead::at(size_t index, int rate)
     if (!m_chunks.empty() && (m_chunks.front().index != index || m_chunks.front().rate != rate))
         clear();
     if (m_chunks.empty()) {
-        std::optional<HandedOutChunk> first = m_handOut(index, rate);
+        std::optional<HandedOutChunk> first = m_handOut(index, rate, true);
         if (!first)
             return nullptr;
         m_chunks.push_back(std::move(*first));
     }
     while (!m_ended && m_chunks.size() < m_depth) {
-        std::optional<HandedOutChunk> next = m_handOut(m_chunks.back().index + 1, rate);
+        std::optional<HandedOutChunk> next = m_handOut(m_chunks.back().index + 1, rate, false);
         if (!next) {
             m_ended = true;
             break;

@@ -24,8 +24,9 @@ struct HandedOutChunk {
 // and handed out again, so an early chunk sounds as it would have in its turn.
 class ChunkLookahead {
 public:
-    // The chunk at index handed out at rate, or nullopt past the text's end.
-    using HandOut = std::function<std::optional<HandedOutChunk>(size_t index, int rate)>;
+    // The chunk at index handed out at rate, or nullopt past the text's end. awaited is false for
+    // a chunk handed out ahead of its turn, whose first samples nobody waits for.
+    using HandOut = std::function<std::optional<HandedOutChunk>(size_t index, int rate, bool awaited)>;
 
     ChunkLookahead(size_t depth, HandOut handOut);
     ~ChunkLookahead(); // cancels what was not played

@@ -190,7 +190,8 @@ bool SpeechWorker::renderChunks(const Job& job, StreamWriter& out, qint64 device
 {
     SpeechRequest& request = *job.request;
     const size_t depth = request.target ? m_synthesizers.size() + 1 : 2;
-    ChunkLookahead ahead(depth, [&](size_t index, int rate) { return handOut(request, index, rate); });
+    ChunkLookahead ahead(
+        depth, [&](size_t index, int rate, bool awaited) { return handOut(request, index, rate, awaited); });
     QString voiceId = request.voiceTokenId;
     for (size_t index = job.chunk;; ++index) {
         if (!waitWhilePaused(job))
@@ -209,7 +210,7 @@ bool SpeechWorker::renderChunks(const Job& job, StreamWriter& out, qint64 device
 }
 
 // Chunk index with its voice, given to the synthesisers at rate; nullopt past the text's end.
-std::optional<HandedOutChunk> SpeechWorker::handOut(SpeechRequest& request, size_t index, int rate)
+std::optional<HandedOutChunk> SpeechWorker::handOut(SpeechRequest& request, size_t index, int rate, bool awaited)
 {
     const std::optional<ChunkCursor> cursor = chunkStart(request, index);
     if (!cursor)
@@ -217,7 +218,9 @@ std::optional<HandedOutChunk> SpeechWorker::handOut(SpeechRequest& request, size
     HandedOutChunk out { index, chunkAt(request, index, *cursor, rate), rate, {}, nullptr };
     const MarkupState& state = out.chunk.state;
     out.voiceId = m_voices.resolve(state.voiceRequired, state.voiceOptional, state.language, request.voiceTokenId);
-    out.pending = m_synthesizers.submit(out.chunk.ssml, settings(out.voiceId, rate, request.speakPunctuation));
+    SynthesizerBackend::Settings given = settings(out.voiceId, rate, request.speakPunctuation);
+    given.awaited = awaited;
+    out.pending = m_synthesizers.submit(out.chunk.ssml, given);
     return out;
 }
 

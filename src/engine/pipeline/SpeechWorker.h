@@ -38,7 +38,7 @@ private:
     bool render(const Job& job); // false when superseded
     std::optional<qint64> deviceBase(const Job& job); // the device offset of the stream's start
     bool renderChunks(const Job& job, StreamWriter& out, qint64 deviceBase);
-    std::optional<HandedOutChunk> handOut(SpeechRequest& request, size_t index, int rate);
+    std::optional<HandedOutChunk> handOut(SpeechRequest& request, size_t index, int rate, bool awaited);
     std::optional<ChunkCursor> chunkStart(SpeechRequest& request, size_t index);
     Chunk chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate);
     bool speak(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase);

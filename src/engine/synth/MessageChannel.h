@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <sys/socket.h>
 
 // Length-framed messages both ways over one connected stream socket, which it owns. A peer
 // that has gone away is reported, never raised as SIGPIPE.
@@ -26,6 +27,9 @@ public:
     Received receive(std::chrono::milliseconds timeout = std::chrono::milliseconds(-1));
 
 private:
+    static void skipSent(msghdr& frame, size_t sent);
+    // Message when the socket may be read now; TimedOut or Closed otherwise.
+    Status awaitReadable(std::chrono::steady_clock::time_point deadline, bool unbounded);
     Status readExactly(char* data, size_t size, std::chrono::steady_clock::time_point deadline, bool unbounded);
 
     int m_socket;

@@ -106,8 +106,9 @@ QByteArray failed(const QString& description)
 QByteArray block(std::span<const int16_t> samples, std::span<const SynthEvent> events)
 {
     Writer out(Kind::Block);
-    out.stream() << QByteArray(reinterpret_cast<const char*>(samples.data()), qsizetype(samples.size_bytes()))
-                 << quint32(events.size());
+    // Written as a byte array would be, without first copying the samples into one.
+    out.stream().writeBytes(reinterpret_cast<const char*>(samples.data()), uint(samples.size_bytes()));
+    out.stream() << quint32(events.size());
     for (const SynthEvent& event : events)
         out.stream() << event;
     return out.bytes();
@@ -124,7 +125,7 @@ QByteArray speak(const QByteArray& ssml, const SynthesizerBackend::Settings& set
 {
     Writer out(Kind::Speak);
     out.stream() << ssml << settings.voiceId << qint32(settings.wordsPerMinute) << qint32(settings.pitch)
-                 << settings.speakPunctuation;
+                 << settings.speakPunctuation << settings.awaited;
     return out.bytes();
 }
 
@@ -190,7 +191,8 @@ Speak readSpeak(const QByteArray& message)
     Reader in(message, Kind::Speak);
     Speak result;
     qint32 rate = 0, pitch = 0;
-    in.stream() >> result.ssml >> result.settings.voiceId >> rate >> pitch >> result.settings.speakPunctuation;
+    in.stream() >> result.ssml >> result.settings.voiceId >> rate >> pitch >> result.settings.speakPunctuation
+        >> result.settings.awaited;
     result.settings.wordsPerMinute = rate;
     result.settings.pitch = pitch;
     in.check();

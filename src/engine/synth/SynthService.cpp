@@ -27,10 +27,10 @@ bool SynthService::serve(const QByteArray& request)
 {
     m_samples.clear();
     m_events.clear();
-    m_batchSamples = firstBatchSamples;
     bool connected = true;
     try {
         const SynthProtocol::Speak speak = SynthProtocol::readSpeak(request);
+        m_batchSamples = speak.settings.awaited ? firstBatchSamples : largestBatchSamples;
         // Batches go out without waiting for the engine; the socket's buffer is how far ahead
         // the synthesiser may run. The engine stops a text by sending Stop, looked for before
         // each batch.

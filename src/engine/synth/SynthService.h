@@ -21,7 +21,7 @@ private:
     // first audio is not delayed, the next ones twice as large each time up to the largest,
     // which keeps the messages (and both sides' system calls) few.
     static constexpr size_t firstBatchSamples = 4096;
-    static constexpr size_t largestBatchSamples = 32768;
+    static constexpr size_t largestBatchSamples = 65536;
     size_t m_batchSamples = firstBatchSamples;
     std::vector<int16_t> m_samples;
     std::vector<SynthEvent> m_events;

@@ -50,6 +50,9 @@ public:
         int wordsPerMinute = 175;
         int pitch = 50; // 0..100
         bool speakPunctuation = false;
+        // Someone waits for the first samples (speech due now), so they go out in a small batch;
+        // a text synthesised ahead of its turn goes out in large batches, which cost less.
+        bool awaited = true;
     };
 
     virtual ~SynthesizerBackend() = default;
