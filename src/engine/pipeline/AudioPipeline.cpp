@@ -1,9 +1,9 @@
 #include "engine/pipeline/AudioPipeline.h"
 
+#include "engine/audio/RateConverter.h"
 #include "platform/PlatformError.h"
 
 #include <sonic.h>
-#include <soxr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,22 +19,12 @@ AudioPipeline::AudioPipeline(int inputRate, PcmFormat output, double speed)
             throw PlatformError(QStringLiteral("The time stretcher could not start."));
         sonicSetSpeed(m_stretcher, static_cast<float>(speed));
     }
-    if (output.sampleRate != inputRate) {
-        // soxr's high quality (20-bit, flat to 91 % of the band) costs a tenth of what
-        // libsamplerate's fastest sinc does, so converting never holds the synthesisers back.
-        soxr_error_t error = nullptr;
-        const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
-        m_resampler = soxr_create(inputRate, output.sampleRate, 1, &error, nullptr, &quality, nullptr);
-        if (!m_resampler)
-            throw PlatformError(
-                QStringLiteral("The sample-rate converter could not start: %1").arg(QString::fromUtf8(error)));
-    }
+    if (output.sampleRate != inputRate)
+        m_resampler = std::make_unique<RateConverter>(inputRate, output.sampleRate);
 }
 
 AudioPipeline::~AudioPipeline()
 {
-    if (m_resampler)
-        soxr_delete(m_resampler);
     if (m_stretcher)
         sonicDestroyStream(m_stretcher);
 }
@@ -57,17 +47,14 @@ std::vector<int16_t> AudioPipeline::process(std::span<const int16_t> samples, do
 
 std::vector<int16_t> AudioPipeline::flush()
 {
-    std::vector<int16_t> tail = output(stretch({}, true), true);
-    if (m_resampler)
-        soxr_clear(m_resampler);
-    return tail;
+    return output(stretch({}, true), true);
 }
 
 std::vector<int16_t> AudioPipeline::output(std::span<const float> mono, bool endOfInput)
 {
     if (!m_resampler)
         return convert(mono);
-    return resample(mono, endOfInput);
+    return convert(m_resampler->convert(mono, endOfInput));
 }
 
 std::span<const float> AudioPipeline::stretch(std::span<const float> mono, bool endOfInput)
@@ -81,29 +68,6 @@ std::span<const float> AudioPipeline::stretch(std::span<const float> mono, bool 
     m_stretched.resize(static_cast<size_t>(sonicSamplesAvailable(m_stretcher)));
     const int read = sonicReadFloatFromStream(m_stretcher, m_stretched.data(), static_cast<int>(m_stretched.size()));
     return std::span<const float>(m_stretched.data(), static_cast<size_t>(std::max(0, read)));
-}
-
-std::vector<int16_t> AudioPipeline::resample(std::span<const float> mono, bool endOfInput)
-{
-    m_out.resize(static_cast<size_t>(std::ceil(static_cast<double>(mono.size()) * m_ratio)) + 256);
-    std::vector<int16_t> frames;
-    for (;;) {
-        // Once the input is used up, a null input drains what the filter still holds.
-        const bool draining = mono.empty();
-        if (draining && !endOfInput)
-            break;
-        size_t used = 0;
-        size_t made = 0;
-        if (const soxr_error_t error = soxr_process(
-                m_resampler, draining ? nullptr : mono.data(), mono.size(), &used, m_out.data(), m_out.size(), &made))
-            throw PlatformError(QStringLiteral("Sample-rate conversion failed: %1").arg(QString::fromUtf8(error)));
-        const auto converted = convert(std::span<const float>(m_out.data(), made));
-        frames.insert(frames.end(), converted.begin(), converted.end());
-        mono = mono.subspan(draining ? 0 : used);
-        if (draining && made == 0)
-            break;
-    }
-    return frames;
 }
 
 std::vector<int16_t> AudioPipeline::convert(std::span<const float> mono) const

@@ -4,10 +4,11 @@
 
 #include <QtGlobal>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
-struct soxr;
+class RateConverter;
 struct sonicStreamStruct;
 
 // Turns the synthesiser's 16-bit mono samples into frames of a stream's format: volume gain,
@@ -32,16 +33,14 @@ public:
 private:
     std::vector<int16_t> convert(std::span<const float> mono) const;
     std::vector<int16_t> scaled(std::span<const int16_t> samples, double gain) const;
-    std::vector<int16_t> resample(std::span<const float> mono, bool endOfInput);
     std::vector<int16_t> output(std::span<const float> mono, bool endOfInput);
     std::span<const float> stretch(std::span<const float> mono, bool endOfInput);
 
     PcmFormat m_output;
     double m_ratio;
     double m_speed;
-    soxr* m_resampler = nullptr;
+    std::unique_ptr<RateConverter> m_resampler;
     sonicStreamStruct* m_stretcher = nullptr;
     std::vector<float> m_stretched;
     std::vector<float> m_in;
-    std::vector<float> m_out;
 };

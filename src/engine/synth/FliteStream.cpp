@@ -1,8 +1,7 @@
 #include "engine/synth/FliteStream.h"
 
+#include "engine/audio/RateConverter.h"
 #include "engine/synth/FliteUtterance.h"
-
-#include <samplerate.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,23 +16,15 @@ FliteStream::FliteStream(
 {
 }
 
-FliteStream::~FliteStream()
-{
-    if (m_converter)
-        src_delete(m_converter);
-}
+FliteStream::~FliteStream() = default;
 
 // The utterance is whole once Flite streams its sound: its words and segments give the events
 // and where the sound starts and ends.
 void FliteStream::open(cst_utterance_struct* utterance, int inputRate)
 {
     m_inputRate = inputRate;
-    if (inputRate != m_outputRate) {
-        int error = 0;
-        m_converter = src_new(SRC_SINC_MEDIUM_QUALITY, 1, &error);
-        if (!m_converter)
-            throw PlatformError(QStringLiteral("The sample rate could not be converted: %1").arg(src_strerror(error)));
-    }
+    if (inputRate != m_outputRate)
+        m_converter = std::make_unique<RateConverter>(inputRate, m_outputRate);
     const FliteUtterance spoken(utterance, m_piece, inputRate);
     m_begin = m_placement.joinBefore ? spoken.soundBegin() : 0;
     m_end = m_placement.joinAfter ? std::max(m_begin, spoken.soundEnd()) : std::numeric_limits<qint64>::max();
@@ -77,32 +68,12 @@ bool FliteStream::take(
     m_taken = start + count;
     last = last || start + count >= m_end;
     std::vector<float> in = prepared(samples, start, count);
-    std::vector<float> out;
-    if (!m_converter) {
-        out = std::move(in);
-    } else {
-        const double ratio = static_cast<double>(m_outputRate) / m_inputRate;
-        SRC_DATA data {};
-        size_t used = 0;
-        // At the end the converter gives back what it holds, which may take more than one call.
-        do {
-            std::vector<float> block(
-                static_cast<size_t>(std::ceil(static_cast<double>(in.size() - used) * ratio)) + 256);
-            data.data_in = in.data() + used;
-            data.input_frames = static_cast<long>(in.size() - used);
-            data.data_out = block.data();
-            data.output_frames = static_cast<long>(block.size());
-            data.end_of_input = last ? 1 : 0;
-            data.src_ratio = ratio;
-            if (const int error = src_process(m_converter, &data); error != 0)
-                throw PlatformError(
-                    QStringLiteral("The sample rate could not be converted: %1").arg(src_strerror(error)));
-            used += static_cast<size_t>(data.input_frames_used);
-            out.insert(out.end(), block.begin(), block.begin() + data.output_frames_gen);
-        } while (used < in.size() || (last && data.output_frames_gen > 0));
-    }
+    // At the end the converter gives back what it still holds.
+    const std::vector<float> out = m_converter ? m_converter->convert(in, last) : std::move(in);
     std::vector<int16_t> converted(out.size());
-    src_float_to_short_array(out.data(), converted.data(), static_cast<int>(out.size()));
+    std::transform(out.begin(), out.end(), converted.begin(), [](float value) {
+        return static_cast<int16_t>(std::lrint(std::clamp(value * 32768.0f, -32768.0f, 32767.0f)));
+    });
     m_finished = last;
     return deliver(std::move(converted), last);
 }

@@ -3,10 +3,11 @@
 #include "engine/synth/FliteScript.h"
 #include "engine/synth/SynthesizerBackend.h"
 
+#include <memory>
 #include <vector>
 
 struct cst_utterance_struct;
-struct SRC_STATE_tag;
+class RateConverter;
 
 // One piece's sound as Flite streams it, handed on as the engine takes it: converted to the
 // engine's rate as it comes (so the first audio leaves before the utterance is finished), cut to
@@ -43,7 +44,7 @@ private:
     int m_outputRate;
     Placement m_placement;
     const SynthesizerBackend::Sink& m_sink;
-    SRC_STATE_tag* m_converter = nullptr;
+    std::unique_ptr<RateConverter> m_converter;
     int m_inputRate = 0;
     qint64 m_begin = 0; // the input samples kept: [m_begin, m_end)
     qint64 m_end = 0;
