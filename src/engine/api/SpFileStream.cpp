@@ -1,7 +1,7 @@
 #include "engine/api/SpFileStream.h"
 
+#include "engine/audio/AudioFileWriter.h"
 #include "engine/audio/BackgroundEncoder.h"
-#include "engine/audio/SoundFileWriter.h"
 #include "platform/PlatformError.h"
 
 #include <QRandomGenerator>
@@ -106,7 +106,7 @@ void SpFileStream::Open(const QString& fileName, int mode, bool /*doEvents: even
         part = created.path;
     }
     try {
-        auto writer = std::make_unique<SoundFileWriter>(fd, m_kind, format, m_title);
+        auto writer = AudioFileWriter::create(fd, m_kind, format, m_title);
         if (m_kind == AudioFileKind::Wave)
             m_file = std::move(writer);
         else

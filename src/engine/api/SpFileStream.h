@@ -10,11 +10,11 @@
 #include <mutex>
 #include <span>
 
+class AudioFileWriter;
 class BackgroundEncoder;
-class SoundFileWriter;
 
-// An audio file written through libsndfile from the stream's Format: a RIFF/WAVE PCM file, or
-// one of the compressed kinds (setKind). Positions are counted in the PCM of the Format whatever
+// An audio file written from the stream's Format: a RIFF/WAVE PCM file, or one of the
+// compressed kinds (setKind). Positions are counted in the PCM of the Format whatever
 // the kind, so the voice's events mean the same in every file. The voice writes to it
 // from its worker thread, so writing and closing are serialised. The samples go into a temporary
 // file beside the named one, which takes the name only when Close succeeds: a recording that
@@ -61,7 +61,7 @@ private:
 
     AudioFileKind m_kind = AudioFileKind::Wave;
     QString m_title;
-    std::unique_ptr<SoundFileWriter> m_file; // a wave file, written in place
+    std::unique_ptr<AudioFileWriter> m_file; // a wave file, written in place
     std::unique_ptr<BackgroundEncoder> m_encoder; // or a compressed one, encoded beside the voice
     PcmFormat m_openFormat;
     QString m_fileName;

@@ -1,8 +1,8 @@
 #include "engine/audio/BackgroundEncoder.h"
 
-#include "engine/audio/SoundFileWriter.h"
+#include "engine/audio/AudioFileWriter.h"
 
-BackgroundEncoder::BackgroundEncoder(std::unique_ptr<SoundFileWriter> writer)
+BackgroundEncoder::BackgroundEncoder(std::unique_ptr<AudioFileWriter> writer)
     : m_writer(std::move(writer))
     , m_thread(&BackgroundEncoder::run, this)
 {

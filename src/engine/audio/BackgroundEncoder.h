@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-class SoundFileWriter;
+class AudioFileWriter;
 
 // Feeds a compressed file's writer from a thread of its own, so that a slow codec works beside
 // the synthesiser instead of after it. A bounded queue keeps memory in check: a writer that falls
 // behind holds the caller back, as writing in place would.
 class BackgroundEncoder {
 public:
-    explicit BackgroundEncoder(std::unique_ptr<SoundFileWriter> writer);
+    explicit BackgroundEncoder(std::unique_ptr<AudioFileWriter> writer);
     // Drops what is still queued; the writer's file is left unfinished.
     ~BackgroundEncoder();
     BackgroundEncoder(const BackgroundEncoder&) = delete;
@@ -34,7 +34,7 @@ private:
     void run();
     void stop(bool discard);
 
-    std::unique_ptr<SoundFileWriter> m_writer;
+    std::unique_ptr<AudioFileWriter> m_writer;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<std::vector<int16_t>> m_blocks;

@@ -1,48 +1,41 @@
 #pragma once
 
-#include "engine/api/AudioFileKind.h"
-#include "engine/audio/PcmFormat.h"
+#include "engine/audio/AudioFileWriter.h"
 
-#include <QString>
-#include <cstdint>
-#include <memory>
-#include <span>
+#include <QtGlobal>
 
 struct sf_private_tag;
-class FrameResampler;
+class FileDescriptorOutput;
 
-// One audio file of a kind written through libsndfile from a stream's interleaved 16-bit frames.
-// A wave file holds the stream's PCM as it is (8-bit streams narrowed); the compressed kinds use
-// a speech-grade variable bit rate and carry a title tag; Opus, which takes only some rates, is
-// converted to the nearest one above the stream's.
-class SoundFileWriter {
+// A wave, Ogg Vorbis or FLAC file written through libsndfile. A wave file holds the stream's PCM
+// as it always did and stops at the most its header can count; Vorbis is written at quality 4,
+// FLAC without loss, 8-bit streams as 8-bit FLAC.
+class SoundFileWriter final : public AudioFileWriter {
 public:
+    // A RIFF header counts the bytes after its first eight in 32 bits.
+    static constexpr qint64 waveFileLimit = qint64(0xFFFFFFFF) + 8;
+
     // Writes to fd, which it then owns once constructed. Throws PlatformError with the library's
-    // reason when the file cannot be started (fd is then left to the caller).
-    SoundFileWriter(int fd, AudioFileKind kind, const PcmFormat& format, const QString& title);
-    ~SoundFileWriter();
+    // reason when the file cannot be started (fd is then left to the caller). A wave file is
+    // refused beyond waveBytes bytes, header included.
+    SoundFileWriter(
+        int fd, AudioFileKind kind, const PcmFormat& format, const QString& title, qint64 waveBytes = waveFileLimit);
+    ~SoundFileWriter() override;
     SoundFileWriter(const SoundFileWriter&) = delete;
     SoundFileWriter& operator=(const SoundFileWriter&) = delete;
 
-    // Each returns the library's reason for a failure, empty when all went well.
-    QString write(std::span<const int16_t> frames);
-    QString close(); // finishes the file and closes fd; the writer takes no more frames
-
-    // The descriptor behind a compressed file: its encoders report a failed write nowhere else
-    // (not even when the file is closed), so every write goes through here and is checked.
-    struct Descriptor {
-        int fd = -1;
-        int error = 0; // errno of the first failed call
-    };
+    QString write(std::span<const int16_t> frames) override;
+    QString close() override;
 
 private:
-    void applyQuality(AudioFileKind kind);
-    QString ioFailure() const;
-    QString writeConverted(std::span<const float> frames);
+    void setSpeechQuality();
+    QString waveRoomFor(qint64 frames);
     QString reason() const;
 
     sf_private_tag* m_file = nullptr;
-    std::unique_ptr<FrameResampler> m_resampler;
-    std::unique_ptr<Descriptor> m_io; // null for a wave file, which libsndfile writes to fd itself
+    std::unique_ptr<FileDescriptorOutput> m_io; // null for a wave file, which libsndfile writes to fd itself
     int m_channels;
+    int m_bytesPerFrame;
+    qint64 m_waveBytes = 0; // a wave file's length so far, header included
+    qint64 m_waveLimit;
 };
