@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins libgl-dev
   libespeak-ng-dev espeak-ng espeak-ng-data flite1-dev flite
-  libsamplerate0-dev libsoxr-dev libsndfile1-dev libmp3lame-dev libopusenc-dev libsonic-dev libbenchmark-dev
+  libsoxr-dev libsndfile1-dev libmp3lame-dev libopusenc-dev libsonic-dev libbenchmark-dev
   libpulse-dev pulseaudio pulseaudio-utils sox xvfb xauth imagemagick clang clang-tidy clang-format
   openbox icewm x11-utils xdotool desktop-file-utils appstream dpkg-dev file qt6-svg-dev libxml2-utils
   libpoppler-qt6-dev libzip-dev libxml2-dev libcmark-dev
