@@ -18,7 +18,6 @@ public:
     // The converted samples so far. With end, also what the filter still holds, after which the
     // converter starts afresh for the next run. Throws PlatformError when the library fails.
     std::vector<float> convert(std::span<const float> samples, bool end);
-    double ratio() const { return m_ratio; }
 
 private:
     soxr* m_state = nullptr;

@@ -75,7 +75,7 @@ std::vector<int16_t> AudioPipeline::convert(std::span<const float> mono) const
     const auto channels = static_cast<size_t>(m_output.channels);
     std::vector<int16_t> frames(mono.size() * channels);
     for (size_t i = 0; i < mono.size(); ++i) {
-        const auto value = static_cast<int16_t>(std::lrint(std::clamp(mono[i] * 32768.0f, -32768.0f, 32767.0f)));
+        const int16_t value = pcm16(mono[i]);
         for (size_t c = 0; c < channels; ++c)
             frames[i * channels + c] = value;
     }

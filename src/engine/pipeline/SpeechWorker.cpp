@@ -218,9 +218,7 @@ std::optional<HandedOutChunk> SpeechWorker::handOut(SpeechRequest& request, size
     HandedOutChunk out { index, chunkAt(request, index, *cursor, rate), rate, {}, nullptr };
     const MarkupState& state = out.chunk.state;
     out.voiceId = m_voices.resolve(state.voiceRequired, state.voiceOptional, state.language, request.voiceTokenId);
-    SynthesizerBackend::Settings given = settings(out.voiceId, rate, request.speakPunctuation);
-    given.awaited = awaited;
-    out.pending = m_synthesizers.submit(out.chunk.ssml, given);
+    out.pending = m_synthesizers.submit(out.chunk.ssml, settings(out.voiceId, rate, request.speakPunctuation, awaited));
     return out;
 }
 
@@ -276,12 +274,14 @@ bool SpeechWorker::speakOnce(const Job& job, const HandedOutChunk& chunk, Stream
     return renderer.render([&](const SynthesizerBackend::Sink& sink) { return chunk.pending->play(sink, current); });
 }
 
-SynthesizerBackend::Settings SpeechWorker::settings(const QString& voiceId, int rate, bool speakPunctuation) const
+SynthesizerBackend::Settings SpeechWorker::settings(
+    const QString& voiceId, int rate, bool speakPunctuation, bool awaited) const
 {
     const SpObjectToken* token = m_voices.find(voiceId);
     SynthesizerBackend::Settings settings;
     settings.voiceId = token ? m_voices.synthId(*token) : QString();
     settings.wordsPerMinute = wordsPerMinute(rate);
     settings.speakPunctuation = speakPunctuation;
+    settings.awaited = awaited;
     return settings;
 }

@@ -43,7 +43,7 @@ private:
     Chunk chunkAt(SpeechRequest& request, size_t index, ChunkCursor cursor, int rate);
     bool speak(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase);
     bool speakOnce(const Job& job, const HandedOutChunk& chunk, StreamWriter& out, qint64 deviceBase);
-    SynthesizerBackend::Settings settings(const QString& voiceId, int rate, bool speakPunctuation) const;
+    SynthesizerBackend::Settings settings(const QString& voiceId, int rate, bool speakPunctuation, bool awaited) const;
     bool push(std::vector<SpeechEvent> events, const Job& job, qint64 deviceBase);
     bool waitWhilePaused(const Job& job);
     bool current(quint64 generation);

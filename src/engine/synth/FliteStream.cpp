@@ -1,5 +1,6 @@
 #include "engine/synth/FliteStream.h"
 
+#include "engine/audio/PcmFormat.h"
 #include "engine/audio/RateConverter.h"
 #include "engine/synth/FliteUtterance.h"
 
@@ -71,9 +72,7 @@ bool FliteStream::take(
     // At the end the converter gives back what it still holds.
     const std::vector<float> out = m_converter ? m_converter->convert(in, last) : std::move(in);
     std::vector<int16_t> converted(out.size());
-    std::transform(out.begin(), out.end(), converted.begin(), [](float value) {
-        return static_cast<int16_t>(std::lrint(std::clamp(value * 32768.0f, -32768.0f, 32767.0f)));
-    });
+    std::transform(out.begin(), out.end(), converted.begin(), pcm16);
     m_finished = last;
     return deliver(std::move(converted), last);
 }
